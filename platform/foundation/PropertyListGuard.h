@@ -1,0 +1,22 @@
+// Pre-parse checks that keep hostile property lists away from libplist's
+// recursive parsers. Each check walks the input without recursion and in
+// time linear in its size.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace corvane::plist::guard {
+
+// Verifies that a binary property list's trailer, offset table and object
+// references are consistent, that no object contains itself, and that no
+// chain of containers is deeper than maxDepth. Returns an empty string when
+// the input may be parsed, else the reason it may not.
+QString checkBinary(const QByteArray& bytes, int maxDepth);
+
+// Verifies that the XML elements nest properly (every closing tag matches the
+// open one) and no deeper than maxDepth containers. Comments, processing
+// instructions, CDATA sections and the document type declaration are skipped.
+QString checkXml(const QByteArray& bytes, int maxDepth);
+
+}  // namespace corvane::plist::guard
