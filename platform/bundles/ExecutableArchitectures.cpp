@@ -57,6 +57,8 @@ ExecutableInfo parseUniversal(const QByteArray& head, std::uint64_t fileSize, bo
                               bool wide)
 {
     const HeaderView v(head, bigEndian);
+    if (!v.has(0, exe::kFatHeaderSize))
+        return malformed(ExecutableKind::MachOUniversal, QStringLiteral("universal header truncated"));
     const std::uint64_t count = v.u32(4);
     const std::uint64_t entrySize = wide ? exe::kFatArch64Size : exe::kFatArchSize;
     const std::uint64_t tableEnd = exe::kFatHeaderSize + count * entrySize;
@@ -120,6 +122,18 @@ std::int32_t cpuTypeOfElfMachine(std::uint16_t machine)
     }
 }
 
+// Whether the program and section header tables the ELF header announces lie
+// within the file.
+bool tablesFit(const HeaderView& v, bool wide, std::uint64_t fileSize)
+{
+    const auto fits = [&](std::uint64_t offset, std::uint64_t entrySize, std::uint64_t count) {
+        return offset == 0 || (offset <= fileSize && entrySize * count <= fileSize - offset);
+    };
+    if (wide)
+        return fits(v.read(32, 8), v.u16(54), v.u16(56)) && fits(v.read(40, 8), v.u16(58), v.u16(60));
+    return fits(v.u32(28), v.u16(42), v.u16(44)) && fits(v.u32(32), v.u16(46), v.u16(48));
+}
+
 ExecutableInfo parseElf(const QByteArray& head, std::uint64_t fileSize)
 {
     if (head.size() < 6)
@@ -138,6 +152,9 @@ ExecutableInfo parseElf(const QByteArray& head, std::uint64_t fileSize)
     if (type != exe::kElfTypeExecutable && type != exe::kElfTypeShared)
         return malformed(ExecutableKind::Elf,
                          QStringLiteral("ELF file of type %1 is not an executable").arg(type));
+    if (!tablesFit(v, elfClass == exe::kElfClass64, fileSize))
+        return malformed(ExecutableKind::Elf,
+                         QStringLiteral("ELF program or section headers run past the end of the file"));
     ExecutableInfo info;
     info.kind = ExecutableKind::Elf;
     if (const std::int32_t cpu = cpuTypeOfElfMachine(v.u16(18)))

@@ -1,7 +1,5 @@
 #include "platform/foundation/PropertyList.h"
 
-#include <QTimeZone>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -31,8 +29,7 @@ QDateTime Date::toDateTime() const
     // may be anything.
     constexpr double kLimit = 8.0e15;
     const double clamped = std::isnan(ms) ? 0.0 : std::clamp(ms, -kLimit, kLimit);
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(clamped)),
-                                          QTimeZone::utc());
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(clamped)), Qt::UTC);
 }
 
 QString Value::toString(const QString& fallback) const

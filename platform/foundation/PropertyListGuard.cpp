@@ -15,10 +15,11 @@ constexpr qsizetype kHeaderSize = 8;
 
 class BinaryChecker {
 public:
-    BinaryChecker(const QByteArray& bytes, int maxDepth)
+    BinaryChecker(const QByteArray& bytes, int maxDepth, std::uint64_t maxNodes)
         : data_(reinterpret_cast<const std::uint8_t*>(bytes.constData())),
           size_(static_cast<std::uint64_t>(bytes.size())),
-          maxDepth_(maxDepth)
+          maxDepth_(maxDepth),
+          maxNodes_(maxNodes)
     {
     }
 
@@ -86,18 +87,9 @@ private:
             return true;
         std::uint64_t pos = off + 1;
         std::uint64_t count = marker & 0x0F;
-        if (count == 0x0F) {
-            if (pos >= tableOffset_ || (data_[pos] >> 4) != 0x1) {
-                error = QStringLiteral("binary property list: bad container count at %1").arg(off);
-                return false;
-            }
-            const unsigned width = 1u << (data_[pos] & 0x0F);
-            if (width > 8 || pos + 1 + width > tableOffset_) {
-                error = QStringLiteral("binary property list: bad container count at %1").arg(off);
-                return false;
-            }
-            count = readBigEndian(pos + 1, width);
-            pos += 1 + width;
+        if (count == 0x0F && !extendedCount(pos, count)) {
+            error = QStringLiteral("binary property list: bad container count at %1").arg(off);
+            return false;
         }
         const std::uint64_t perEntry = type == 0xD ? 2 : 1;
         const std::uint64_t room = (tableOffset_ - pos) / refSize_;
@@ -112,30 +104,82 @@ private:
         return true;
     }
 
+    // libplist aborts on strings and keys that hold a NUL character, so such
+    // lists are refused here. Also refuses strings that run out of the object
+    // area.
+    bool stringIsClean(std::uint64_t off, QString& error) const
+    {
+        const std::uint8_t marker = data_[off];
+        const unsigned type = marker >> 4;
+        if (type != 0x5 && type != 0x6)
+            return true;
+        std::uint64_t pos = off + 1;
+        std::uint64_t count = marker & 0x0F;
+        if (count == 0x0F && !extendedCount(pos, count))
+            count = ~0ull;
+        const std::uint64_t unit = type == 0x6 ? 2 : 1;
+        if (count > (tableOffset_ - pos) / unit) {
+            error = QStringLiteral("binary property list: string at %1 runs past its area").arg(off);
+            return false;
+        }
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const bool nul = unit == 1 ? data_[pos + i] == 0
+                                       : (data_[pos + 2 * i] | data_[pos + 2 * i + 1]) == 0;
+            if (nul) {
+                error = QStringLiteral("binary property list: string at %1 holds a NUL character").arg(off);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Reads a count stored as an integer object after a marker whose low
+    // nibble is 0xF; moves pos past it.
+    bool extendedCount(std::uint64_t& pos, std::uint64_t& count) const
+    {
+        if (pos >= tableOffset_ || (data_[pos] >> 4) != 0x1)
+            return false;
+        const unsigned width = 1u << (data_[pos] & 0x0F);
+        if (width > 8 || pos + 1 + width > tableOffset_)
+            return false;
+        count = readBigEndian(pos + 1, width);
+        pos += 1 + width;
+        return true;
+    }
+
     struct Frame {
         std::uint64_t object;
         Container c;
         std::uint64_t next = 0;
         int deepestChild = 0;
+        std::uint64_t nodes = 1;  // this container and everything below it
     };
 
-    // Depth-first walk from the top object with memoized depths: every
-    // container is expanded once, so shared sub-trees cost nothing more.
+    // What is known of an object once its walk has finished.
+    struct Extent {
+        std::int32_t depth = 0;  // 0 unseen, -1 open
+        std::uint64_t nodes = 0; // the nodes a parser makes for it, shared parts counted each time
+    };
+
+    // Depth-first walk from the top object with memoized results: every
+    // container is expanded once. A parser that expands shared objects anew
+    // for every reference makes as many nodes as the tree has paths, which a
+    // small file can push to astronomical numbers; that count is bounded too.
     QString walk()
     {
-        std::vector<std::int32_t> depth(objectCount_, 0);  // 0 unseen, -1 open
+        extents_.assign(objectCount_, Extent{});
         std::vector<Frame> stack;
         QString error;
-        if (!push(topObject_, stack, depth, error))
+        if (!push(topObject_, stack, error))
             return error;
         while (!stack.empty()) {
             Frame& f = stack.back();
             if (f.next == f.c.refCount) {
-                depth[f.object] = f.deepestChild + 1;
-                const int finished = depth[f.object];
+                extents_[f.object] = {f.deepestChild + 1, f.nodes};
+                const Extent finished = extents_[f.object];
                 stack.pop_back();
-                if (!stack.empty())
-                    stack.back().deepestChild = std::max(stack.back().deepestChild, finished);
+                if (!stack.empty() && !addChild(stack.back(), finished, error))
+                    return error;
                 continue;
             }
             const std::uint64_t child = readBigEndian(f.c.refsAt + f.next * refSize_, refSize_);
@@ -143,21 +187,34 @@ private:
             if (child >= objectCount_)
                 return QStringLiteral("binary property list: reference to missing object %1")
                     .arg(child);
-            if (depth[child] == -1)
+            const Extent known = extents_[child];
+            if (known.depth == -1)
                 return QStringLiteral("binary property list: object %1 contains itself")
                     .arg(child);
-            if (depth[child] > 0) {
-                f.deepestChild = std::max(f.deepestChild, static_cast<int>(depth[child]));
+            if (known.depth > 0) {
+                if (!addChild(f, known, error))
+                    return error;
                 continue;
             }
-            if (!push(child, stack, depth, error))
+            if (!push(child, stack, error))
                 return error;
         }
         return {};
     }
 
-    bool push(std::uint64_t object, std::vector<Frame>& stack, std::vector<std::int32_t>& depth,
-              QString& error) const
+    bool addChild(Frame& parent, const Extent& child, QString& error) const
+    {
+        parent.deepestChild = std::max(parent.deepestChild, static_cast<int>(child.depth));
+        parent.nodes += std::min(child.nodes, maxNodes_ + 1);
+        if (parent.nodes > maxNodes_) {
+            error = QStringLiteral("binary property list expands to more than %1 values")
+                        .arg(maxNodes_);
+            return false;
+        }
+        return true;
+    }
+
+    bool push(std::uint64_t object, std::vector<Frame>& stack, QString& error)
     {
         const std::uint64_t off = offsetOf(object);
         if (off == 0) {
@@ -165,21 +222,19 @@ private:
                         .arg(object);
             return false;
         }
-        Frame f{object, {}, 0, 0};
+        Frame f{object, {}, 0, 0, 1};
         bool isContainer = false;
-        if (!container(off, f.c, isContainer, error))
+        if (!container(off, f.c, isContainer, error) || !stringIsClean(off, error))
             return false;
         if (!isContainer) {
-            depth[object] = 1;
-            if (!stack.empty())
-                stack.back().deepestChild = std::max(stack.back().deepestChild, 1);
-            return true;
+            extents_[object] = {1, 1};
+            return stack.empty() || addChild(stack.back(), extents_[object], error);
         }
         if (static_cast<int>(stack.size()) >= maxDepth_) {
             error = QStringLiteral("property list nested deeper than %1 levels").arg(maxDepth_);
             return false;
         }
-        depth[object] = -1;
+        extents_[object].depth = -1;
         stack.push_back(f);
         return true;
     }
@@ -187,6 +242,8 @@ private:
     const std::uint8_t* data_;
     std::uint64_t size_;
     int maxDepth_;
+    std::uint64_t maxNodes_;
+    std::vector<Extent> extents_;
     unsigned offsetSize_ = 0;
     unsigned refSize_ = 0;
     std::uint64_t objectCount_ = 0;
@@ -205,6 +262,12 @@ public:
 
     QString run()
     {
+        // libplist aborts on strings holding a NUL character: refuse raw NUL
+        // bytes and character references to U+0000.
+        if (std::memchr(text_, 0, static_cast<size_t>(size_)))
+            return QStringLiteral("XML property list holds a NUL byte");
+        if (hasNulReference())
+            return QStringLiteral("XML property list holds a reference to a NUL character");
         qsizetype pos = 0;
         while (true) {
             const char* lt = static_cast<const char*>(
@@ -223,6 +286,25 @@ public:
     }
 
 private:
+    // Finds "&#" followed by a decimal or hexadecimal number of value 0.
+    bool hasNulReference() const
+    {
+        for (qsizetype i = 0; i + 2 < size_; ++i) {
+            if (text_[i] != '&' || text_[i + 1] != '#')
+                continue;
+            qsizetype j = i + 2;
+            const bool hex = j < size_ && (text_[j] == 'x' || text_[j] == 'X');
+            if (hex)
+                ++j;
+            const qsizetype digits = j;
+            while (j < size_ && text_[j] == '0')
+                ++j;
+            if (j > digits && j < size_ && text_[j] == ';')
+                return true;
+        }
+        return false;
+    }
+
     bool startsWith(qsizetype pos, const char* s) const
     {
         const qsizetype n = static_cast<qsizetype>(std::strlen(s));
@@ -362,9 +444,9 @@ private:
 
 }  // namespace
 
-QString checkBinary(const QByteArray& bytes, int maxDepth)
+QString checkBinary(const QByteArray& bytes, int maxDepth, std::uint64_t maxNodes)
 {
-    return BinaryChecker(bytes, maxDepth).run();
+    return BinaryChecker(bytes, maxDepth, maxNodes).run();
 }
 
 QString checkXml(const QByteArray& bytes, int maxDepth)

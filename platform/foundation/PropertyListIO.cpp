@@ -82,11 +82,14 @@ QString stringOf(plist_t node, bool key)
     return s ? QString::fromUtf8(s) : QString();
 }
 
+// depth counts the containers around node; no container may lie deeper than
+// maxDepth (the guards have checked this already; this keeps it so).
 std::optional<Value> toValue(plist_t node, int depth, int maxDepth)
 {
-    if (depth > maxDepth)
+    const plist_type type = plist_get_node_type(node);
+    if ((type == PLIST_ARRAY || type == PLIST_DICT) && depth > maxDepth)
         return std::nullopt;
-    switch (plist_get_node_type(node)) {
+    switch (type) {
     case PLIST_BOOLEAN: {
         uint8_t b = 0;
         plist_get_bool_val(node, &b);
@@ -261,7 +264,7 @@ ReadResult parse(const QByteArray& bytes, const Limits& limits)
         return failure(QStringLiteral("property list larger than %1 bytes").arg(limits.maxBytes),
                        format);
 
-    const QString refusal = format == Format::Binary ? guard::checkBinary(bytes, limits.maxDepth)
+    const QString refusal = format == Format::Binary ? guard::checkBinary(bytes, limits.maxDepth, limits.maxValues)
                                                      : guard::checkXml(bytes, limits.maxDepth);
     if (!refusal.isEmpty())
         return failure(refusal, format);
@@ -279,7 +282,7 @@ ReadResult parse(const QByteArray& bytes, const Limits& limits)
 
     ReadResult r;
     r.format = format;
-    r.value = toValue(root, 1, limits.maxDepth + 1);
+    r.value = toValue(root, 1, limits.maxDepth);
     if (!r.value)
         r.error = QStringLiteral("property list nested deeper than %1 levels").arg(limits.maxDepth);
     return r;
@@ -300,7 +303,7 @@ ReadResult readFile(const QString& path, const Limits& limits)
 std::optional<QByteArray> serialize(const Value& value, Format format, QString* error,
                                     const Limits& limits)
 {
-    if (value.depth() > limits.maxDepth) {
+    if (value.depth() > limits.maxDepth + 1) {  // depth() counts the scalar level too
         if (error)
             *error = QStringLiteral("property list nested deeper than %1 levels").arg(limits.maxDepth);
         return std::nullopt;

@@ -21,6 +21,8 @@ enum class Format { Xml, Binary };
 struct Limits {
     qint64 maxBytes = 64 * 1024 * 1024;
     int maxDepth = 512;  // containers nested inside each other
+    // Values a binary list may expand to (shared objects count once per use).
+    std::uint64_t maxValues = 4'000'000;
 };
 
 struct ReadResult {
