@@ -1,0 +1,36 @@
+// Parsing of /proc/<pid>/stat and /proc/<pid>/task/<tid>/stat lines. The
+// parser takes text, so fixtures test it; readers only open and read.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <optional>
+#include <sys/types.h>
+
+namespace corvane::proc {
+
+struct StatFields {
+    pid_t pid = 0;
+    QByteArray name;  // the command name between the parentheses
+    char state = '?';
+    pid_t parent = 0;
+    std::uint64_t userTicks = 0;    // utime, in clock ticks
+    std::uint64_t systemTicks = 0;  // stime, in clock ticks
+    std::int64_t threadCount = 0;
+    std::uint64_t startTicks = 0;   // start time after boot, in clock ticks
+    std::int64_t residentPages = 0;
+};
+
+// Parses one stat line. The name may hold spaces and parentheses: it ends at
+// the last ')'. Returns nothing when the line is cut short or a field is not
+// a number.
+std::optional<StatFields> parseStat(QByteArrayView text);
+
+// Reads and parses /proc/<pid>/stat (or a thread's, when tid is given).
+// Nothing when the process is gone or the line cannot be parsed; errno is
+// left as the failed read set it (ENOENT or ESRCH for a vanished process).
+std::optional<StatFields> readStat(pid_t pid, pid_t tid = 0);
+
+}  // namespace corvane::proc
