@@ -37,8 +37,9 @@ QString architectures(const Bundle& bundle)
 {
     const auto archs = bundle.executableArchitectures();
     if (archs.empty())
-        return bundle.executablePath().isEmpty() ? QStringLiteral("(no executable)")
-                                                 : QStringLiteral("(none: not a Mach-O or ELF executable)");
+        return bundle.executablePath().isEmpty()
+                   ? QStringLiteral("(no executable)")
+                   : QStringLiteral("(none: not a Mach-O or ELF executable)");
     QStringList names;
     for (std::int32_t a : archs)
         names << architectureName(a);
@@ -71,11 +72,12 @@ int main(int argc, char** argv)
             const auto bundle = Bundle::open(path);
             if (!bundle)
                 continue;
-            const plist::Value* version = bundle->infoValue(QStringLiteral("CFBundleShortVersionString"));
+            const plist::Value* version =
+                bundle->infoValue(QStringLiteral("CFBundleShortVersionString"));
             out << base.relativeFilePath(path) << '\t'
-                << (bundle->identifier().isEmpty() ? QStringLiteral("-") : bundle->identifier()) << '\t'
-                << (version ? version->toString(QStringLiteral("-")) : QStringLiteral("-")) << '\t'
-                << architectures(*bundle) << '\n';
+                << (bundle->identifier().isEmpty() ? QStringLiteral("-") : bundle->identifier())
+                << '\t' << (version ? version->toString(QStringLiteral("-")) : QStringLiteral("-"))
+                << '\t' << architectures(*bundle) << '\n';
         }
     }
     return status;

@@ -58,14 +58,16 @@ ExecutableInfo parseUniversal(const QByteArray& head, std::uint64_t fileSize, bo
 {
     const HeaderView v(head, bigEndian);
     if (!v.has(0, exe::kFatHeaderSize))
-        return malformed(ExecutableKind::MachOUniversal, QStringLiteral("universal header truncated"));
+        return malformed(ExecutableKind::MachOUniversal,
+                         QStringLiteral("universal header truncated"));
     const std::uint64_t count = v.u32(4);
     const std::uint64_t entrySize = wide ? exe::kFatArch64Size : exe::kFatArchSize;
     const std::uint64_t tableEnd = exe::kFatHeaderSize + count * entrySize;
     if (!v.has(0, tableEnd) || tableEnd > fileSize)
-        return malformed(ExecutableKind::MachOUniversal,
-                         QStringLiteral("universal header claims %1 slices, more than the file holds")
-                             .arg(count));
+        return malformed(
+            ExecutableKind::MachOUniversal,
+            QStringLiteral("universal header claims %1 slices, more than the file holds")
+                .arg(count));
     ExecutableInfo info;
     info.kind = ExecutableKind::MachOUniversal;
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -74,12 +76,13 @@ ExecutableInfo parseUniversal(const QByteArray& head, std::uint64_t fileSize, bo
         const std::uint64_t offset = wide ? v.read(at + 8, 8) : v.u32(at + 8);
         const std::uint64_t size = wide ? v.read(at + 16, 8) : v.u32(at + 12);
         if (offset < tableEnd || offset > fileSize || size > fileSize - offset)
-            return malformed(ExecutableKind::MachOUniversal,
-                             QStringLiteral("slice %1 (offset %2, size %3) lies outside the file of %4 bytes")
-                                 .arg(i)
-                                 .arg(offset)
-                                 .arg(size)
-                                 .arg(fileSize));
+            return malformed(
+                ExecutableKind::MachOUniversal,
+                QStringLiteral("slice %1 (offset %2, size %3) lies outside the file of %4 bytes")
+                    .arg(i)
+                    .arg(offset)
+                    .arg(size)
+                    .arg(fileSize));
         info.architectures.push_back(cpuType);
     }
     return info;
@@ -130,7 +133,8 @@ bool tablesFit(const HeaderView& v, bool wide, std::uint64_t fileSize)
         return offset == 0 || (offset <= fileSize && entrySize * count <= fileSize - offset);
     };
     if (wide)
-        return fits(v.read(32, 8), v.u16(54), v.u16(56)) && fits(v.read(40, 8), v.u16(58), v.u16(60));
+        return fits(v.read(32, 8), v.u16(54), v.u16(56)) &&
+               fits(v.read(40, 8), v.u16(58), v.u16(60));
     return fits(v.u32(28), v.u16(42), v.u16(44)) && fits(v.u32(32), v.u16(46), v.u16(48));
 }
 
@@ -153,8 +157,9 @@ ExecutableInfo parseElf(const QByteArray& head, std::uint64_t fileSize)
         return malformed(ExecutableKind::Elf,
                          QStringLiteral("ELF file of type %1 is not an executable").arg(type));
     if (!tablesFit(v, elfClass == exe::kElfClass64, fileSize))
-        return malformed(ExecutableKind::Elf,
-                         QStringLiteral("ELF program or section headers run past the end of the file"));
+        return malformed(
+            ExecutableKind::Elf,
+            QStringLiteral("ELF program or section headers run past the end of the file"));
     ExecutableInfo info;
     info.kind = ExecutableKind::Elf;
     if (const std::int32_t cpu = cpuTypeOfElfMachine(v.u16(18)))

@@ -22,7 +22,7 @@ enum class ExecutableKind { None, MachOThin, MachOUniversal, Elf };
 struct ExecutableInfo {
     ExecutableKind kind = ExecutableKind::None;
     std::vector<std::int32_t> architectures;  // in file order
-    QString problem;  // why a file gave nothing, for diagnostics
+    QString problem;                          // why a file gave nothing, for diagnostics
 };
 
 // Reads the header of the file at path.

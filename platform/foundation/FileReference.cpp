@@ -48,7 +48,8 @@ std::optional<FileIdentity> identityOf(const QString& path)
     struct stat st {};
     if (path.isEmpty() || ::lstat(nativePath(path).constData(), &st) != 0)
         return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 std::optional<FileReference> FileReference::forPath(const QString& path)

@@ -119,14 +119,16 @@ private:
             count = ~0ull;
         const std::uint64_t unit = type == 0x6 ? 2 : 1;
         if (count > (tableOffset_ - pos) / unit) {
-            error = QStringLiteral("binary property list: string at %1 runs past its area").arg(off);
+            error =
+                QStringLiteral("binary property list: string at %1 runs past its area").arg(off);
             return false;
         }
         for (std::uint64_t i = 0; i < count; ++i) {
             const bool nul = unit == 1 ? data_[pos + i] == 0
                                        : (data_[pos + 2 * i] | data_[pos + 2 * i + 1]) == 0;
             if (nul) {
-                error = QStringLiteral("binary property list: string at %1 holds a NUL character").arg(off);
+                error = QStringLiteral("binary property list: string at %1 holds a NUL character")
+                            .arg(off);
                 return false;
             }
         }
@@ -157,8 +159,8 @@ private:
 
     // What is known of an object once its walk has finished.
     struct Extent {
-        std::int32_t depth = 0;  // 0 unseen, -1 open
-        std::uint64_t nodes = 0; // the nodes a parser makes for it, shared parts counted each time
+        std::int32_t depth = 0;   // 0 unseen, -1 open
+        std::uint64_t nodes = 0;  // the nodes a parser makes for it, shared parts counted each time
     };
 
     // Depth-first walk from the top object with memoized results: every
@@ -189,8 +191,7 @@ private:
                     .arg(child);
             const Extent known = extents_[child];
             if (known.depth == -1)
-                return QStringLiteral("binary property list: object %1 contains itself")
-                    .arg(child);
+                return QStringLiteral("binary property list: object %1 contains itself").arg(child);
             if (known.depth > 0) {
                 if (!addChild(f, known, error))
                     return error;
@@ -218,8 +219,8 @@ private:
     {
         const std::uint64_t off = offsetOf(object);
         if (off == 0) {
-            error = QStringLiteral("binary property list: object %1 lies outside the file")
-                        .arg(object);
+            error =
+                QStringLiteral("binary property list: object %1 lies outside the file").arg(object);
             return false;
         }
         Frame f{object, {}, 0, 0, 1};
@@ -409,8 +410,8 @@ private:
         const Name name{nameStart, nameStop - nameStart};
         if (closing) {
             if (open_.empty() || !sameName(open_.back(), name)) {
-                error = QStringLiteral("XML property list: mismatched closing tag at byte %1")
-                            .arg(pos);
+                error =
+                    QStringLiteral("XML property list: mismatched closing tag at byte %1").arg(pos);
                 return size_;
             }
             open_.pop_back();

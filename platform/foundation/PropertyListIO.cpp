@@ -56,7 +56,8 @@ Integer integerOf(plist_t node)
     // Above INT64_MAX: a 16-byte integer is unsigned, an 8-byte one negative.
     const QByteArray bin = nodeAsBinary(node);
     const bool sixteen = bin.size() > 8 && static_cast<std::uint8_t>(bin.at(8)) == 0x14;
-    return sixteen ? Integer::fromUnsigned(bits) : Integer::fromSigned(static_cast<std::int64_t>(bits));
+    return sixteen ? Integer::fromUnsigned(bits)
+                   : Integer::fromSigned(static_cast<std::int64_t>(bits));
 }
 
 Date dateOf(plist_t node)
@@ -167,9 +168,9 @@ PlistPtr nodeFromObjectBytes(const QByteArray& object)
     const auto tableOffset = static_cast<std::uint8_t>(b.size());
     b += char(8);  // offset table: the object starts after the header
     QByteArray trailer(32, '\0');
-    trailer[6] = 1;  // offset size
-    trailer[7] = 1;  // reference size
-    trailer[15] = 1; // one object
+    trailer[6] = 1;   // offset size
+    trailer[7] = 1;   // reference size
+    trailer[15] = 1;  // one object
     trailer[31] = static_cast<char>(tableOffset);
     b += trailer;
     plist_t node = nullptr;
@@ -264,8 +265,9 @@ ReadResult parse(const QByteArray& bytes, const Limits& limits)
         return failure(QStringLiteral("property list larger than %1 bytes").arg(limits.maxBytes),
                        format);
 
-    const QString refusal = format == Format::Binary ? guard::checkBinary(bytes, limits.maxDepth, limits.maxValues)
-                                                     : guard::checkXml(bytes, limits.maxDepth);
+    const QString refusal = format == Format::Binary
+                                ? guard::checkBinary(bytes, limits.maxDepth, limits.maxValues)
+                                : guard::checkXml(bytes, limits.maxDepth);
     if (!refusal.isEmpty())
         return failure(refusal, format);
 
@@ -305,7 +307,8 @@ std::optional<QByteArray> serialize(const Value& value, Format format, QString* 
 {
     if (value.depth() > limits.maxDepth + 1) {  // depth() counts the scalar level too
         if (error)
-            *error = QStringLiteral("property list nested deeper than %1 levels").arg(limits.maxDepth);
+            *error =
+                QStringLiteral("property list nested deeper than %1 levels").arg(limits.maxDepth);
         return std::nullopt;
     }
     PlistPtr root = toNode(value, error);

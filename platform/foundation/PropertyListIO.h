@@ -26,9 +26,9 @@ struct Limits {
 };
 
 struct ReadResult {
-    std::optional<Value> value;  // present on success
-    QString error;               // a short reason on failure
-    Format format = Format::Xml; // the format the input was in
+    std::optional<Value> value;   // present on success
+    QString error;                // a short reason on failure
+    Format format = Format::Xml;  // the format the input was in
 
     explicit operator bool() const { return value.has_value(); }
 };

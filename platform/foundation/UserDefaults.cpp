@@ -8,11 +8,11 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace corvane {
 
@@ -46,7 +46,8 @@ public:
                 break;
             QThread::msleep(10);
         }
-        setError(error, QStringLiteral("%1: preferences stay locked by another program").arg(lockPath));
+        setError(error,
+                 QStringLiteral("%1: preferences stay locked by another program").arg(lockPath));
     }
     ~DomainLock()
     {
@@ -159,7 +160,8 @@ bool UserDefaults::update(const std::function<bool(plist::Dictionary&)>& change,
         const QString aside = path + QStringLiteral(".damaged");
         QFile::remove(aside);
         if (!QFile::rename(path, aside)) {
-            setError(error, QStringLiteral("%1: unreadable, and it cannot be moved aside").arg(path));
+            setError(error,
+                     QStringLiteral("%1: unreadable, and it cannot be moved aside").arg(path));
             return false;
         }
         qWarning("%s: was not a readable property list; kept as %s", qPrintable(path),

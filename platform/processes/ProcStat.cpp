@@ -1,11 +1,11 @@
 #include "platform/processes/ProcStat.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace corvane::proc {
 

@@ -5,9 +5,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <sys/types.h>
 #include <cstdint>
 #include <optional>
-#include <sys/types.h>
 
 namespace corvane::proc {
 
@@ -19,7 +19,7 @@ struct StatFields {
     std::uint64_t userTicks = 0;    // utime, in clock ticks
     std::uint64_t systemTicks = 0;  // stime, in clock ticks
     std::int64_t threadCount = 0;
-    std::uint64_t startTicks = 0;   // start time after boot, in clock ticks
+    std::uint64_t startTicks = 0;  // start time after boot, in clock ticks
     std::int64_t residentPages = 0;
 };
 

@@ -5,8 +5,8 @@
 #include <QHashFunctions>
 #include <QMetaType>
 
-#include <cstdint>
 #include <sys/types.h>
+#include <cstdint>
 
 namespace corvane {
 

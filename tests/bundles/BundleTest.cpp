@@ -27,13 +27,15 @@ protected:
 TEST_F(BundleTest, InformationDictionaryInEitherFormat)
 {
     for (bool binary : {false, true}) {
-        const QString path = BundleBuilder(dir_.path(), binary ? QStringLiteral("Bin.app") : QStringLiteral("Xml.app"))
-                                 .identifier(QStringLiteral("com.example.tool"))
-                                 .version(QStringLiteral("2.1"))
-                                 .set(QStringLiteral("LSArchitecturePriority"),
-                                      plist::Array{QStringLiteral("i386"), QStringLiteral("x86_64")})
-                                 .binaryInfoPlist(binary)
-                                 .build();
+        const QString path =
+            BundleBuilder(dir_.path(),
+                          binary ? QStringLiteral("Bin.app") : QStringLiteral("Xml.app"))
+                .identifier(QStringLiteral("com.example.tool"))
+                .version(QStringLiteral("2.1"))
+                .set(QStringLiteral("LSArchitecturePriority"),
+                     plist::Array{QStringLiteral("i386"), QStringLiteral("x86_64")})
+                .binaryInfoPlist(binary)
+                .build();
         ASSERT_FALSE(path.isEmpty());
         const auto bundle = Bundle::open(path);
         ASSERT_TRUE(bundle);
@@ -42,7 +44,8 @@ TEST_F(BundleTest, InformationDictionaryInEitherFormat)
         const plist::Value* priority = bundle->infoValue(QStringLiteral("LSArchitecturePriority"));
         ASSERT_TRUE(priority && priority->isArray());
         EXPECT_EQ(priority->array()->size(), 2);
-        EXPECT_EQ(bundle->executableArchitectures(), (Archs{exe::kCpuTypeX86, exe::kCpuTypeX86_64}));
+        EXPECT_EQ(bundle->executableArchitectures(),
+                  (Archs{exe::kCpuTypeX86, exe::kCpuTypeX86_64}));
     }
 }
 
@@ -54,7 +57,8 @@ TEST_F(BundleTest, OpensFromFileUrlsOnly)
     EXPECT_EQ(bundle->path(), path);
     EXPECT_FALSE(Bundle::open(QUrl(QStringLiteral("https://example.com/Tool.app"))));
     EXPECT_FALSE(Bundle::open(dir_.filePath(QStringLiteral("missing.app"))));
-    EXPECT_FALSE(Bundle::open(path + QStringLiteral("/Contents/Info.plist"))) << "a file is no bundle";
+    EXPECT_FALSE(Bundle::open(path + QStringLiteral("/Contents/Info.plist")))
+        << "a file is no bundle";
     EXPECT_FALSE(Bundle::open(QString()));
 }
 
@@ -77,12 +81,14 @@ TEST_F(BundleTest, BrokenBundles)
         EXPECT_TRUE(b) << path.toStdString();
         return b;
     };
-    const auto noInfo = open(BundleBuilder(dir_.path(), QStringLiteral("NoInfo.app")).noInfoPlist().build());
+    const auto noInfo =
+        open(BundleBuilder(dir_.path(), QStringLiteral("NoInfo.app")).noInfoPlist().build());
     EXPECT_FALSE(noInfo->infoDictionary());
     EXPECT_EQ(noInfo->infoValue(QStringLiteral("CFBundleIdentifier")), nullptr);
 
-    const auto garbage =
-        open(BundleBuilder(dir_.path(), QStringLiteral("Garbage.app")).rawInfoPlist("\x00\xFF junk").build());
+    const auto garbage = open(BundleBuilder(dir_.path(), QStringLiteral("Garbage.app"))
+                                  .rawInfoPlist("\x00\xFF junk")
+                                  .build());
     EXPECT_FALSE(garbage->infoDictionary());
 
     const auto notDict = open(BundleBuilder(dir_.path(), QStringLiteral("Array.app"))
@@ -90,21 +96,24 @@ TEST_F(BundleTest, BrokenBundles)
                                   .build());
     EXPECT_FALSE(notDict->infoDictionary());
 
-    const auto noExe = open(BundleBuilder(dir_.path(), QStringLiteral("NoExe.app")).noExecutable().build());
+    const auto noExe =
+        open(BundleBuilder(dir_.path(), QStringLiteral("NoExe.app")).noExecutable().build());
     EXPECT_TRUE(noExe->executablePath().isEmpty());
     EXPECT_TRUE(noExe->executableArchitectures().empty());
 
     // An executable name that leads out of the MacOS folder is refused.
-    const QString escape = BundleBuilder(dir_.path(), QStringLiteral("Escape.app"))
-                               .set(QStringLiteral("CFBundleExecutable"), QStringLiteral("../Info.plist"))
-                               .build();
+    const QString escape =
+        BundleBuilder(dir_.path(), QStringLiteral("Escape.app"))
+            .set(QStringLiteral("CFBundleExecutable"), QStringLiteral("../Info.plist"))
+            .build();
     EXPECT_TRUE(open(escape)->executablePath().isEmpty());
 
-    const auto wrongType = open(BundleBuilder(dir_.path(), QStringLiteral("Typed.app"))
-                                    .executableName(QStringLiteral("Typed"))
-                                    .set(QStringLiteral("CFBundleExecutable"), plist::Value(std::int64_t{5}))
-                                    .set(QStringLiteral("CFBundleIdentifier"), plist::Value(true))
-                                    .build());
+    const auto wrongType =
+        open(BundleBuilder(dir_.path(), QStringLiteral("Typed.app"))
+                 .executableName(QStringLiteral("Typed"))
+                 .set(QStringLiteral("CFBundleExecutable"), plist::Value(std::int64_t{5}))
+                 .set(QStringLiteral("CFBundleIdentifier"), plist::Value(true))
+                 .build());
     EXPECT_TRUE(wrongType->identifier().isEmpty());
     EXPECT_FALSE(wrongType->executablePath().isEmpty());
 }
@@ -115,7 +124,9 @@ TEST_F(BundleTest, ElfAndScriptExecutables)
                             .executableBytes(elfExecutable(exe::kElfMachineX86_64, true))
                             .build();
     EXPECT_EQ(Bundle::open(elf)->executableArchitectures(), Archs{exe::kCpuTypeX86_64});
-    const QString script = BundleBuilder(dir_.path(), QStringLiteral("Script.app")).executableBytes(shellScript()).build();
+    const QString script = BundleBuilder(dir_.path(), QStringLiteral("Script.app"))
+                               .executableBytes(shellScript())
+                               .build();
     EXPECT_TRUE(Bundle::open(script)->executableArchitectures().empty());
     EXPECT_FALSE(Bundle::open(script)->executablePath().isEmpty());
 }

@@ -51,7 +51,8 @@ TEST(ExecutableArchitectures, UniversalFilesOfEveryHeaderForm)
     const std::vector<Slice> slices{{kI386}, {kX64}, {kPpc, 0}};
     for (FatHeader form : {FatHeader::Classic, FatHeader::Wide, FatHeader::ClassicLittleEndian}) {
         const QByteArray file = machOUniversal(slices, form);
-        const ExecutableInfo info = parseExecutableHeader(file, static_cast<std::uint64_t>(file.size()));
+        const ExecutableInfo info =
+            parseExecutableHeader(file, static_cast<std::uint64_t>(file.size()));
         EXPECT_EQ(info.kind, ExecutableKind::MachOUniversal);
         EXPECT_EQ(info.architectures, (Archs{kI386, kX64, kPpc})) << info.problem.toStdString();
     }

@@ -33,7 +33,8 @@ bool run(const QString& program, const QStringList& arguments)
 {
     QProcess p;
     p.start(program, arguments);
-    const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    const bool ok =
+        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (!ok)
         std::cerr << qPrintable(program) << " failed: " << p.readAllStandardError().toStdString();
     return ok;
@@ -43,7 +44,8 @@ std::string describe(const Archs& archs)
 {
     std::string s;
     for (std::int32_t a : archs)
-        s += (s.empty() ? "" : " ") + architectureName(a).toStdString() + "(" + std::to_string(a) + ")";
+        s += (s.empty() ? "" : " ") + architectureName(a).toStdString() + "(" + std::to_string(a) +
+             ")";
     return s;
 }
 
@@ -66,8 +68,8 @@ TEST(ToolchainCrossCheck, UniversalFilesMadeByLipo)
     const QString i386 = dir.filePath(QStringLiteral("main-i386.o"));
     const QString x64 = dir.filePath(QStringLiteral("main-x86_64.o"));
     const QString fat = dir.filePath(QStringLiteral("main universal.o"));
-    ASSERT_TRUE(run(clang, {QStringLiteral("-target"), QStringLiteral("i386-apple-macosx10.6"), QStringLiteral("-c"),
-                            source, QStringLiteral("-o"), i386}));
+    ASSERT_TRUE(run(clang, {QStringLiteral("-target"), QStringLiteral("i386-apple-macosx10.6"),
+                            QStringLiteral("-c"), source, QStringLiteral("-o"), i386}));
     ASSERT_TRUE(run(clang, {QStringLiteral("-target"), QStringLiteral("x86_64-apple-macosx10.6"),
                             QStringLiteral("-c"), source, QStringLiteral("-o"), x64}));
     ASSERT_TRUE(run(lipo, {QStringLiteral("-create"), i386, x64, QStringLiteral("-output"), fat}));
@@ -81,7 +83,8 @@ TEST(ToolchainCrossCheck, UniversalFilesMadeByLipo)
     // Inputs in the other order: whatever order lipo writes, the reader
     // reports both slices, each once.
     const QString reversed = dir.filePath(QStringLiteral("reversed.o"));
-    ASSERT_TRUE(run(lipo, {QStringLiteral("-create"), x64, i386, QStringLiteral("-output"), reversed}));
+    ASSERT_TRUE(
+        run(lipo, {QStringLiteral("-create"), x64, i386, QStringLiteral("-output"), reversed}));
     Archs second = executableArchitectures(reversed);
     std::sort(second.begin(), second.end());
     EXPECT_EQ(second, (Archs{exe::kCpuTypeX86, exe::kCpuTypeX86_64}));

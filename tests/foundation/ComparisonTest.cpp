@@ -58,8 +58,8 @@ TEST(FinderOrder, AccentsCountButComposedEqualsDecomposedLoosely)
     EXPECT_EQ(finder(QStringLiteral("r\u00e9sum\u00e9"), QStringLiteral("rz")), -1);
     EXPECT_EQ(finder(QStringLiteral("resume"), QStringLiteral("r\u00e9sum\u00e9")), -1);
     // Composed and decomposed forms sit next to each other: nothing sorts between them.
-    QStringList names{QStringLiteral("cafe\u0301"), QStringLiteral("cafd"), QStringLiteral("caf\u00e9"),
-                      QStringLiteral("caff")};
+    QStringList names{QStringLiteral("cafe\u0301"), QStringLiteral("cafd"),
+                      QStringLiteral("caf\u00e9"), QStringLiteral("caff")};
     sortInFinderOrder(names, kEnglish);
     EXPECT_EQ(names.indexOf(QStringLiteral("cafd")), 0);
     EXPECT_EQ(names.indexOf(QStringLiteral("caff")), 3);
@@ -74,10 +74,10 @@ TEST(FinderOrder, NullLocaleAndCLocaleBehaveLikeEnglish)
 TEST(FinderOrder, SortAgreesWithTheComparatorAndIsTotal)
 {
     QStringList names{
-        QStringLiteral("Zebra"),   QStringLiteral("zebra"),   QStringLiteral("Äpfel"),
-        QStringLiteral("apple"),   QStringLiteral("Apple"),   QStringLiteral("Item 10"),
-        QStringLiteral("Item 9"),  QStringLiteral("Item 09"), QStringLiteral("ＩＴＥＭ 1"),
-        QStringLiteral("éclair"),  QStringLiteral("eclair"),  QStringLiteral("Éclair"),
+        QStringLiteral("Zebra"),     QStringLiteral("zebra"),   QStringLiteral("Äpfel"),
+        QStringLiteral("apple"),     QStringLiteral("Apple"),   QStringLiteral("Item 10"),
+        QStringLiteral("Item 9"),    QStringLiteral("Item 09"), QStringLiteral("ＩＴＥＭ 1"),
+        QStringLiteral("éclair"),    QStringLiteral("eclair"),  QStringLiteral("Éclair"),
         QStringLiteral("1Password"), QStringLiteral("_hidden"), QStringLiteral(""),
     };
     std::mt19937 rng(7);
@@ -95,7 +95,8 @@ TEST(FinderOrder, SortAgreesWithTheComparatorAndIsTotal)
     for (qsizetype i = 1; i < sorted.size(); ++i)
         EXPECT_EQ(finder(sorted[i - 1], sorted[i]), -1) << sorted[i].toStdString();
     EXPECT_LT(sorted.indexOf(QStringLiteral("Item 9")), sorted.indexOf(QStringLiteral("Item 10")));
-    EXPECT_LT(sorted.indexOf(QStringLiteral("ＩＴＥＭ 1")), sorted.indexOf(QStringLiteral("Item 9")));
+    EXPECT_LT(sorted.indexOf(QStringLiteral("ＩＴＥＭ 1")),
+              sorted.indexOf(QStringLiteral("Item 9")));
 }
 
 TEST(VersionCompare, DigitRunsByValue)
@@ -108,7 +109,8 @@ TEST(VersionCompare, DigitRunsByValue)
     EXPECT_EQ(compareVersions(QStringLiteral(""), QStringLiteral("1")), -1);
     // Runs longer than any integer still compare by value.
     EXPECT_EQ(compareVersions(QStringLiteral("1.99999999999999999999999"),
-                              QStringLiteral("1.100000000000000000000000")), -1);
+                              QStringLiteral("1.100000000000000000000000")),
+              -1);
 }
 
 TEST(VersionCompare, NoCaseFoldingNoLocale)

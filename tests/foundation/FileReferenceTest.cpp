@@ -31,7 +31,7 @@ void appendLE32(QByteArray& b, quint32 v)
 // components of path.
 QByteArray foreignBookmark(const QStringList& components)
 {
-    QByteArray data;  // the data area; offsets below are relative to it
+    QByteArray data;      // the data area; offsets below are relative to it
     appendLE32(data, 0);  // offset of the first table of contents, set below
     QList<quint32> itemOffsets;
     for (const QString& c : components) {
@@ -131,7 +131,8 @@ TEST(FileReference, AnotherItemAtTheSamePathIsNotTheReferencedOne)
     const auto ref = FileReference::forPath(path);
     ASSERT_TRUE(ref);
     // Moved out of its folder while a new item takes its name.
-    const QString elsewhere = makeFolder(dir, QStringLiteral("elsewhere")) + QStringLiteral("/Replaced.app");
+    const QString elsewhere =
+        makeFolder(dir, QStringLiteral("elsewhere")) + QStringLiteral("/Replaced.app");
     ASSERT_TRUE(QDir().rename(path, elsewhere));
     makeFolder(dir, QStringLiteral("Replaced.app"));
     EXPECT_TRUE(ref->path().isEmpty());
@@ -161,7 +162,8 @@ TEST(Bookmark, RoundTripsAndChecksIdentity)
     ASSERT_TRUE(ref);
     EXPECT_TRUE(ref->hasIdentity());
 
-    ASSERT_TRUE(QDir().rename(path, makeFolder(dir, QStringLiteral("moved")) + QStringLiteral("/x.app")));
+    ASSERT_TRUE(
+        QDir().rename(path, makeFolder(dir, QStringLiteral("moved")) + QStringLiteral("/x.app")));
     makeFolder(dir, QStringLiteral("Ünïcode App.app"));
     EXPECT_TRUE(resolveBookmarkData(data).isEmpty()) << "another folder now has that name";
     EXPECT_TRUE(bookmarkDataForPath(dir.filePath(QStringLiteral("missing"))).isEmpty());
@@ -182,7 +184,8 @@ TEST(Bookmark, MalformedDataIsNoBookmark)
         QByteArray(),
         QByteArrayLiteral("garbage"),
         *plist::serialize(plist::Value(plist::Dictionary{}), plist::Format::Binary),
-        *plist::serialize(plist::Value(plist::Dictionary{{QStringLiteral("path"), plist::Value(std::int64_t{3})}}),
+        *plist::serialize(plist::Value(plist::Dictionary{
+                              {QStringLiteral("path"), plist::Value(std::int64_t{3})}}),
                           plist::Format::Binary),
         *plist::serialize(plist::Value(plist::Array{}), plist::Format::Xml),
     };
@@ -192,7 +195,8 @@ TEST(Bookmark, MalformedDataIsNoBookmark)
 
 TEST(ForeignBookmark, BookFormatGivesItsStoredPath)
 {
-    const QByteArray book = foreignBookmark({QStringLiteral("Applications"), QStringLiteral("Café.app")});
+    const QByteArray book =
+        foreignBookmark({QStringLiteral("Applications"), QStringLiteral("Café.app")});
     EXPECT_EQ(pathFromForeignBookmark(book), QStringLiteral("/Applications/Café.app"));
     const auto ref = referenceFromBookmarkData(book);
     ASSERT_TRUE(ref);
@@ -201,7 +205,8 @@ TEST(ForeignBookmark, BookFormatGivesItsStoredPath)
 
 TEST(ForeignBookmark, TruncatedOrCorruptBookFormatGivesNothing)
 {
-    const QByteArray book = foreignBookmark({QStringLiteral("Applications"), QStringLiteral("X.app")});
+    const QByteArray book =
+        foreignBookmark({QStringLiteral("Applications"), QStringLiteral("X.app")});
     for (qsizetype n = 0; n < book.size(); ++n)
         EXPECT_FALSE(pathFromForeignBookmark(book.left(n))) << "length " << n;
     QByteArray looping = book;

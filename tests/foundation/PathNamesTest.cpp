@@ -22,7 +22,8 @@ struct Expectation {
 // the given length is caught by the address sanitizer.
 std::unique_ptr<UniChar[]> exactBuffer(const QString& s)
 {
-    auto buffer = std::make_unique<UniChar[]>(static_cast<size_t>(std::max<qsizetype>(s.size(), 1)));
+    auto buffer =
+        std::make_unique<UniChar[]>(static_cast<size_t>(std::max<qsizetype>(s.size(), 1)));
     for (qsizetype i = 0; i < s.size(); ++i)
         buffer[static_cast<size_t>(i)] = s.at(i).unicode();
     return buffer;
@@ -68,8 +69,8 @@ TEST(PathNames, OnlyTheGivenLengthIsRead)
     // The same buffer, cut shorter: characters beyond the length must not count.
     const QString path = QStringLiteral("/bin/tool.app/x");
     const auto buffer = exactBuffer(path);
-    EXPECT_EQ(CFStartOfPathExtension(buffer.get(), 13), 9);      // "/bin/tool.app"
+    EXPECT_EQ(CFStartOfPathExtension(buffer.get(), 13), 9);  // "/bin/tool.app"
     EXPECT_EQ(CFStartOfLastPathComponent(buffer.get(), 13), 5);
-    EXPECT_EQ(CFStartOfPathExtension(buffer.get(), 15), 0);      // up to "/x"
+    EXPECT_EQ(CFStartOfPathExtension(buffer.get(), 15), 0);  // up to "/x"
     EXPECT_EQ(CFLengthAfterDeletingPathExtension(buffer.get(), 4), 4);
 }

@@ -20,8 +20,8 @@ Value sampleTree()
 {
     Dictionary inner{{QStringLiteral("flag"), Value(true)},
                      {QStringLiteral("count"), Value(std::int64_t{42})}};
-    Array array{Value(QStringLiteral("é composed")), Value(2.5), Value(QByteArray("\x00\x01\xFF", 3)),
-                Value(inner)};
+    Array array{Value(QStringLiteral("é composed")), Value(2.5),
+                Value(QByteArray("\x00\x01\xFF", 3)), Value(inner)};
     return Value(Dictionary{
         {QStringLiteral("name"), Value(QStringLiteral("Café \"Notes\" <&>"))},
         {QStringLiteral("list"), Value(array)},
@@ -152,7 +152,8 @@ TEST(PropertyList, IntegersKeepTheirSign)
 TEST(PropertyList, NegativeIntegersInHandWrittenXml)
 {
     const ReadResult r = parse(QByteArrayLiteral(
-        "<plist version=\"1.0\"><array><integer>-42</integer><integer>7</integer></array></plist>"));
+        "<plist "
+        "version=\"1.0\"><array><integer>-42</integer><integer>7</integer></array></plist>"));
     ASSERT_TRUE(r) << r.error.toStdString();
     EXPECT_EQ(r.value->array()->at(0).toInt64(), -42);
     EXPECT_EQ(r.value->array()->at(1).toInt64(), 7);
@@ -175,7 +176,8 @@ TEST(PropertyList, DatesKeepTheirRangeAndFractions)
 
 TEST(PropertyList, DatesConvertToAndFromDateTime)
 {
-    const QDateTime t = QDateTime::fromString(QStringLiteral("2014-09-17T12:30:00.500Z"), Qt::ISODateWithMs);
+    const QDateTime t =
+        QDateTime::fromString(QStringLiteral("2014-09-17T12:30:00.500Z"), Qt::ISODateWithMs);
     const Date d = Date::fromDateTime(t);
     EXPECT_EQ(d.toDateTime(), t);
     EXPECT_EQ(Date{0}.toDateTime().toString(Qt::ISODate), QStringLiteral("2001-01-01T00:00:00Z"));
@@ -334,7 +336,8 @@ TEST(PropertyList, OversizedInputIsRefused)
 TEST(PropertyList, StringsHoldingNulAreRefusedNotFatal)
 {
     // libplist aborts the process on such strings; they must never reach it.
-    QByteArray key = *serialize(Value(Dictionary{{QStringLiteral("abc"), Value(true)}}), Format::Binary);
+    QByteArray key =
+        *serialize(Value(Dictionary{{QStringLiteral("abc"), Value(true)}}), Format::Binary);
     const qsizetype at = key.indexOf("abc");
     ASSERT_GT(at, 0);
     key[at + 1] = '\0';
@@ -363,11 +366,12 @@ TEST(PropertyList, PinnedFuzzFindingsStayHandled)
         const ReadResult r = readFile(folder.filePath(name));
         if (!r)
             continue;
-        // What is read must write, and read back to the same bytes.
+        // What is read must write, and read back the same (compared as text,
+        // in which a NaN equals itself).
         const auto bytes = serialize(*r.value, Format::Binary);
         ASSERT_TRUE(bytes) << name.toStdString();
         const ReadResult again = parse(*bytes);
         ASSERT_TRUE(again) << name.toStdString();
-        EXPECT_EQ(serialize(*again.value, Format::Binary), bytes) << name.toStdString();
+        EXPECT_EQ(describe(*again.value), describe(*r.value)) << name.toStdString();
     }
 }

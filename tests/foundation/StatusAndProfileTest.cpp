@@ -19,7 +19,8 @@ namespace {
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name), had_(qEnvironmentVariableIsSet(name))
+    ScopedEnv(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name))
     {
         previous_ = qgetenv(name);
         qputenv(name, value);
@@ -52,8 +53,9 @@ void writeUnderRoot(const QString& root, const char* path, const QByteArray& byt
 
 QByteArray versionPlist(const QString& version)
 {
-    return *plist::serialize(plist::Value(plist::Dictionary{{QStringLiteral("ProductVersion"), version}}),
-                             plist::Format::Xml);
+    return *plist::serialize(
+        plist::Value(plist::Dictionary{{QStringLiteral("ProductVersion"), version}}),
+        plist::Format::Xml);
 }
 
 }  // namespace
@@ -61,10 +63,11 @@ QByteArray versionPlist(const QString& version)
 TEST(StatusCodes, NamedCodesHaveCommentsAndNames)
 {
     // Codes that user-facing errors present, each with a recovery suggestion.
-    for (OSStatus code : {status::errFSNoMoreItems, status::kLSIncompatibleSystemVersionErr,
-                          status::errAuthorizationCanceled, status::procNotFound,
-                          status::connectionInvalid, status::fnfErr, status::kLSApplicationNotFoundErr,
-                          status::kLSExecutableIncorrectFormat, status::errAETimeout}) {
+    for (OSStatus code :
+         {status::errFSNoMoreItems, status::kLSIncompatibleSystemVersionErr,
+          status::errAuthorizationCanceled, status::procNotFound, status::connectionInvalid,
+          status::fnfErr, status::kLSApplicationNotFoundErr, status::kLSExecutableIncorrectFormat,
+          status::errAETimeout}) {
         EXPECT_FALSE(statusComment(code).isEmpty()) << code;
         EXPECT_FALSE(statusName(code).isEmpty()) << code;
     }
@@ -101,8 +104,9 @@ TEST(SystemProfile, BuiltInFilesWhenTheRootHasNone)
     QTemporaryDir root;
     ScopedEnv env("CORVANE_SYSTEM_ROOT", QFile::encodeName(root.path()));
     EXPECT_EQ(profile::systemRoot(), root.path());
-    EXPECT_EQ(productVersionOf(profile::readSystemFile(QString::fromLatin1(profile::kSystemVersionPath))),
-              QStringLiteral("10.9.5"));
+    EXPECT_EQ(
+        productVersionOf(profile::readSystemFile(QString::fromLatin1(profile::kSystemVersionPath))),
+        QStringLiteral("10.9.5"));
     EXPECT_FALSE(profile::readSystemFile(QString::fromLatin1(profile::kServerVersionPath)));
 
     const auto exceptions = profile::readSystemFile(QString::fromLatin1(profile::kExceptionsPath));
@@ -118,11 +122,13 @@ TEST(SystemProfile, FilesUnderTheRootAreReadAsTheyAre)
 {
     QTemporaryDir root;
     ScopedEnv env("CORVANE_SYSTEM_ROOT", QFile::encodeName(root.path() + QStringLiteral("/")));
-    writeUnderRoot(root.path(), profile::kServerVersionPath, versionPlist(QStringLiteral("10.8.5")));
+    writeUnderRoot(root.path(), profile::kServerVersionPath,
+                   versionPlist(QStringLiteral("10.8.5")));
     // Only the server file exists: the system file is missing, not built in.
     EXPECT_FALSE(profile::readSystemFile(QString::fromLatin1(profile::kSystemVersionPath)));
-    EXPECT_EQ(productVersionOf(profile::readSystemFile(QString::fromLatin1(profile::kServerVersionPath))),
-              QStringLiteral("10.8.5"));
+    EXPECT_EQ(
+        productVersionOf(profile::readSystemFile(QString::fromLatin1(profile::kServerVersionPath))),
+        QStringLiteral("10.8.5"));
 
     writeUnderRoot(root.path(), profile::kSystemVersionPath, QByteArray("not a plist"));
     const auto raw = profile::readSystemFile(QString::fromLatin1(profile::kSystemVersionPath));

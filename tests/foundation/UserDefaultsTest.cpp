@@ -41,10 +41,12 @@ TEST_F(UserDefaultsTest, ValuesPersistInTheDomainFile)
     EXPECT_EQ(defaults.filePath(), folder() + QStringLiteral("/com.4086KTZ.Corvane.plist"));
     EXPECT_FALSE(defaults.value(QStringLiteral("NewWindowTarget")));
 
-    ASSERT_TRUE(defaults.setValue(QStringLiteral("NewWindowTarget"), QStringLiteral("file:///Volumes/Data/")));
+    ASSERT_TRUE(defaults.setValue(QStringLiteral("NewWindowTarget"),
+                                  QStringLiteral("file:///Volumes/Data/")));
     ASSERT_TRUE(defaults.setValue(QStringLiteral("ShowPathBar"), plist::Value(true)));
     const UserDefaults again(QStringLiteral("com.4086KTZ.Corvane"));
-    EXPECT_EQ(again.value(QStringLiteral("NewWindowTarget")), plist::Value(QStringLiteral("file:///Volumes/Data/")));
+    EXPECT_EQ(again.value(QStringLiteral("NewWindowTarget")),
+              plist::Value(QStringLiteral("file:///Volumes/Data/")));
     EXPECT_EQ(again.value(QStringLiteral("ShowPathBar")), plist::Value(true));
 
     const plist::ReadResult onDisk = plist::readFile(defaults.filePath());
@@ -55,7 +57,8 @@ TEST_F(UserDefaultsTest, ValuesPersistInTheDomainFile)
     EXPECT_FALSE(again.value(QStringLiteral("ShowPathBar")));
     EXPECT_EQ(again.dictionary().size(), 1);
     const QStringList files = QDir(folder()).entryList(QDir::Files);
-    EXPECT_EQ(files, QStringList{QStringLiteral("com.4086KTZ.Corvane.plist")}) << "temporary files left";
+    EXPECT_EQ(files, QStringList{QStringLiteral("com.4086KTZ.Corvane.plist")})
+        << "temporary files left";
 }
 
 TEST_F(UserDefaultsTest, UpdateThatDeclinesLeavesTheFileAlone)
@@ -90,7 +93,8 @@ TEST_F(UserDefaultsTest, InvalidDomainsAreRefused)
                                   QStringLiteral("a/b")}) {
         UserDefaults defaults(domain);
         QString error;
-        EXPECT_FALSE(defaults.setValue(QStringLiteral("k"), plist::Value(true), &error)) << domain.toStdString();
+        EXPECT_FALSE(defaults.setValue(QStringLiteral("k"), plist::Value(true), &error))
+            << domain.toStdString();
         EXPECT_FALSE(error.isEmpty());
         EXPECT_TRUE(defaults.dictionary().isEmpty());
     }

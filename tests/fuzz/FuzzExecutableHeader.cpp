@@ -8,8 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray head = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                    static_cast<qsizetype>(size));
+    const QByteArray head =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const auto whole = corvane::parseExecutableHeader(head, size);
     // A file never has more slices than its header has room for.
     if (whole.architectures.size() > size / 20 + 1)

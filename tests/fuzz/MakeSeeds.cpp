@@ -25,7 +25,8 @@ plist::Value sampleInfo()
 {
     return plist::Value(plist::Dictionary{
         {QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.example.seed")},
-        {QStringLiteral("LSArchitecturePriority"), plist::Array{QStringLiteral("i386"), QStringLiteral("x86_64")}},
+        {QStringLiteral("LSArchitecturePriority"),
+         plist::Array{QStringLiteral("i386"), QStringLiteral("x86_64")}},
         {QStringLiteral("LSRequiresNativeExecution"), plist::Value(true)},
         {QStringLiteral("Count"), plist::Value(std::int64_t{-7})},
         {QStringLiteral("Big"), plist::Value(plist::Integer::fromUnsigned(~0ull))},
@@ -47,19 +48,27 @@ int main(int argc, char** argv)
     bool ok = true;
 
     const QString plists = out + QStringLiteral("/property-list");
-    ok &= put(plists, QStringLiteral("info.bplist"), *plist::serialize(sampleInfo(), plist::Format::Binary));
-    ok &= put(plists, QStringLiteral("info.xml"), *plist::serialize(sampleInfo(), plist::Format::Xml));
+    ok &= put(plists, QStringLiteral("info.bplist"),
+              *plist::serialize(sampleInfo(), plist::Format::Binary));
+    ok &= put(plists, QStringLiteral("info.xml"),
+              *plist::serialize(sampleInfo(), plist::Format::Xml));
 
     const QString exes = out + QStringLiteral("/executable-header");
     using fixtures::Slice;
-    ok &= put(exes, QStringLiteral("fat"), fixtures::machOUniversal({{exe::kCpuTypeX86}, {exe::kCpuTypeX86_64}, {exe::kCpuTypePowerPC, 0}}));
-    ok &= put(exes, QStringLiteral("fat64"), fixtures::machOUniversal({{exe::kCpuTypeX86}, {exe::kCpuTypeX86_64}}, fixtures::FatHeader::Wide));
+    ok &= put(exes, QStringLiteral("fat"),
+              fixtures::machOUniversal(
+                  {{exe::kCpuTypeX86}, {exe::kCpuTypeX86_64}, {exe::kCpuTypePowerPC, 0}}));
+    ok &= put(exes, QStringLiteral("fat64"),
+              fixtures::machOUniversal({{exe::kCpuTypeX86}, {exe::kCpuTypeX86_64}},
+                                       fixtures::FatHeader::Wide));
     ok &= put(exes, QStringLiteral("thin"), fixtures::machOThin({exe::kCpuTypeX86_64}));
     ok &= put(exes, QStringLiteral("thin-ppc"), fixtures::machOThin({exe::kCpuTypePowerPC, 0}));
     ok &= put(exes, QStringLiteral("elf64"), fixtures::elfExecutable(exe::kElfMachineX86_64, true));
-    ok &= put(exes, QStringLiteral("elf32-be"), fixtures::elfExecutable(exe::kElfMachinePowerPC, false, true));
+    ok &= put(exes, QStringLiteral("elf32-be"),
+              fixtures::elfExecutable(exe::kElfMachinePowerPC, false, true));
 
     const QString bookmarks = out + QStringLiteral("/bookmark");
-    ok &= put(bookmarks, QStringLiteral("own"), bookmarkData(FileReference(QStringLiteral("/Applications/Seed.app"), 2049, 1234)));
+    ok &= put(bookmarks, QStringLiteral("own"),
+              bookmarkData(FileReference(QStringLiteral("/Applications/Seed.app"), 2049, 1234)));
     return ok ? 0 : 1;
 }

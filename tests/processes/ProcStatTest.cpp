@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 using namespace corvane;
 

@@ -25,7 +25,8 @@ TEST(ObservableDictionary, OnlyObserversOfTheChangedKeyHear)
     d.setValue(QStringLiteral("currentProcessMEM"), QStringLiteral("0.4"));
     d.removeValue(QStringLiteral("currentProcessCPU"));
     d.removeValue(QStringLiteral("currentProcessCPU"));  // already gone: silent
-    EXPECT_EQ(heard, (QStringList{QStringLiteral("cpu=12.5"), QStringLiteral("mem=0.4"), QStringLiteral("cpu=")}));
+    EXPECT_EQ(heard, (QStringList{QStringLiteral("cpu=12.5"), QStringLiteral("mem=0.4"),
+                                  QStringLiteral("cpu=")}));
 }
 
 TEST(ObservableDictionary, NullMarkerIsAValueOfItsOwn)
@@ -54,7 +55,8 @@ TEST(ObservableDictionary, ObservationEndsWithItsContext)
     }
     d.setValue(QStringLiteral("k"), 2);
     QObject other;
-    const auto connection = d.observe(QStringLiteral("k"), &other, [&](const QVariant&) { ++calls; });
+    const auto connection =
+        d.observe(QStringLiteral("k"), &other, [&](const QVariant&) { ++calls; });
     d.setValue(QStringLiteral("k"), 3);
     QObject::disconnect(connection);
     d.setValue(QStringLiteral("k"), 4);
