@@ -51,13 +51,17 @@ public:
     qint64 size() const { return size_; }
 
     // Reads up to limit bytes from the start; the result may be shorter if
-    // the file shrank meanwhile.
+    // the file is. Files that report no size (those of /proc) are read in
+    // chunks until their end.
     std::optional<QByteArray> read(qint64 limit, QString* error)
     {
-        QByteArray bytes(limit, Qt::Uninitialized);
+        constexpr qint64 kChunk = 64 * 1024;
+        QByteArray bytes;
         qint64 done = 0;
         while (done < limit) {
-            const ssize_t n = ::pread(fd_, bytes.data() + done, static_cast<size_t>(limit - done),
+            const qint64 want = size_ > 0 ? limit - done : std::min(kChunk, limit - done);
+            bytes.resize(done + want);
+            const ssize_t n = ::pread(fd_, bytes.data() + done, static_cast<size_t>(want),
                                       static_cast<off_t>(done));
             if (n < 0 && errno == EINTR)
                 continue;
@@ -65,9 +69,9 @@ public:
                 setError(error, reason(path_, "cannot read", errno));
                 return std::nullopt;
             }
-            if (n == 0)
-                break;
             done += n;
+            if (n == 0 || (size_ > 0 && n < want))
+                break;
         }
         bytes.truncate(done);
         return bytes;
@@ -103,7 +107,8 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, 
         return std::nullopt;
     }
     // One byte more than allowed tells a file that grew past the limit.
-    auto bytes = file.read(std::min(maxBytes + 1, file.size() + 1), error);
+    const qint64 limit = file.size() > 0 ? std::min(maxBytes + 1, file.size() + 1) : maxBytes + 1;
+    auto bytes = file.read(limit, error);
     if (bytes && bytes->size() > maxBytes) {
         setError(error, QStringLiteral("%1: larger than %2 bytes").arg(path).arg(maxBytes));
         return std::nullopt;
@@ -119,7 +124,7 @@ std::optional<QByteArray> readFileHead(const QString& path, qint64 maxBytes, qin
         return std::nullopt;
     if (fileSize)
         *fileSize = file.size();
-    return file.read(std::min(maxBytes, file.size()), error);
+    return file.read(file.size() > 0 ? std::min(maxBytes, file.size()) : maxBytes, error);
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error, int mode)
