@@ -89,6 +89,10 @@ std::vector<WindowImages::Placed> WindowImages::placeWindows(const std::vector<s
     for (std::uint32_t number : numbers) {
         if (std::any_of(placed.begin(), placed.end(), [&](const Placed& p) { return p.number == number; }))
             continue;
+        XReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            x_.xcb(), xcb_get_window_attributes(x_.xcb(), number), nullptr));
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;  // gone, or unmapped: the server has no contents for it
         XReply<xcb_get_geometry_reply_t> geometry(
             xcb_get_geometry_reply(x_.xcb(), xcb_get_geometry(x_.xcb(), number), nullptr));
         if (!geometry)

@@ -46,7 +46,7 @@ public:
     // premultiplied ARGB; its top-left pixel is the area's top left.
     //
     // A null image when: the server has no Composite extension; no listed
-    // window exists (with the null rectangle: none could be captured); the
+    // window is on screen (with the null rectangle: none could be captured); the
     // area is empty, or larger than kMaxCapturePixels. Listed windows that
     // cannot be captured (gone, unmapped) are left out of an image that is
     // made anyway.

@@ -50,6 +50,13 @@ std::optional<xcb_window_t> clientInside(XConnection& x, xcb_window_t frame)
     return std::nullopt;
 }
 
+bool isViewable(XConnection& x, xcb_window_t window)
+{
+    XReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+        x.xcb(), xcb_get_window_attributes(x.xcb(), window), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
 std::vector<ScreenWindow> screenWindowsBottomToTop(XConnection& x)
 {
     const std::vector<xcb_window_t> tops = childrenOf(x, x.root());
@@ -67,6 +74,8 @@ std::vector<ScreenWindow> screenWindowsBottomToTop(XConnection& x)
         ScreenWindow window;
         window.overrideRedirect = attributes->override_redirect != 0;
         const auto client = clientInside(x, tops[i]);
+        if (client && *client != tops[i] && !isViewable(x, *client))
+            continue;  // iconified: the frame may linger while the manager animates
         window.managed = client.has_value();
         window.number = client.value_or(tops[i]);
         windows.push_back(window);

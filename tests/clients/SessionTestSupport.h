@@ -1,0 +1,68 @@
+// What the tests of the session and the window server share: the Qt
+// application they need for event loops and the bus, waiting while events are
+// handled, and skipping when the desktop session is missing.
+#pragma once
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace corvane::testing {
+
+inline void ensureQtApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "corvane-session-tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+}
+
+// Handles events until done() holds or timeout passes; whether it held.
+template <typename Predicate>
+bool waitUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::seconds(5))
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+// Handles events for a while (to let the window manager act on requests).
+inline void settle(std::chrono::milliseconds time = std::chrono::milliseconds(150))
+{
+    waitUntil([] { return false; }, time);
+}
+
+inline bool haveDisplay()
+{
+    return std::getenv("DISPLAY") != nullptr;
+}
+
+inline bool haveSessionBus()
+{
+    return std::getenv("DBUS_SESSION_BUS_ADDRESS") != nullptr;
+}
+
+}  // namespace corvane::testing
+
+#define CORVANE_REQUIRE_DISPLAY()                                                              \
+    do {                                                                                       \
+        if (!::corvane::testing::haveDisplay())                                                \
+            GTEST_SKIP() << "no X display: run under scripts/with-session.sh";                 \
+    } while (0)
+
+#define CORVANE_REQUIRE_SESSION_BUS()                                                          \
+    do {                                                                                       \
+        if (!::corvane::testing::haveSessionBus())                                             \
+            GTEST_SKIP() << "no session bus: run under scripts/with-session.sh";               \
+    } while (0)
