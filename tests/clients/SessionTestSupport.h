@@ -4,7 +4,8 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,11 @@ bool waitUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
+        // A real loop that sleeps, as an application's does (some event
+        // sources are read just before the loop goes to sleep).
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return true;
 }
