@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvane::session {
@@ -107,6 +108,30 @@ std::optional<ProcessFacts> readProcessFacts(pid_t pid, const QString& knownBund
     return facts;
 }
 
+std::vector<pid_t> processesRunningFromBundle(const QString& bundlePath)
+{
+    const QString wanted = QFileInfo(bundlePath).canonicalFilePath();
+    if (wanted.isEmpty())
+        return {};
+    std::vector<pid_t> found;
+    const QStringList entries =
+        QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool isNumber = false;
+        const pid_t pid = static_cast<pid_t>(entry.toInt(&isNumber));
+        if (!isNumber || pid <= 0)
+            continue;
+        const QString executable = windowserver::readProcLink(pid, "exe");
+        if (executable.isEmpty())
+            continue;  // another user's process, a kernel thread, or gone
+        const QString bundle = bundleOfProcess(pid, executable);
+        if (!bundle.isEmpty() && QFileInfo(bundle).canonicalFilePath() == wanted)
+            found.push_back(pid);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 QImage bundleIconImage(const QString& bundlePath, int preferredSide)
 {
     const auto bundle = Bundle::open(bundlePath);
@@ -130,7 +155,9 @@ QImage bundleIconImage(const QString& bundlePath, int preferredSide)
         const QImage image = reader.read();
         if (image.isNull())
             continue;
-        const auto distance = [&](const QImage& im) { return std::abs(im.width() - preferredSide); };
+        const auto distance = [&](const QImage& im) {
+            return std::abs(im.width() - preferredSide);
+        };
         if (best.isNull() || distance(image) < distance(best))
             best = image;
     }

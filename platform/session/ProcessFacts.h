@@ -11,6 +11,7 @@
 #include <sys/types.h>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace corvane::session {
 
@@ -44,6 +45,12 @@ QString bundleOfProcess(pid_t pid, const QString& executablePath);
 // The facts of pid. knownBundlePath, when given, is taken as the bundle (the
 // launcher knows it best). Nothing when the process does not exist.
 std::optional<ProcessFacts> readProcessFacts(pid_t pid, const QString& knownBundlePath = {});
+
+// The processes of this user that run from the bundle at bundlePath (its
+// executable, or a script in it), found by a walk of /proc, in ascending
+// process identifier order. Finds copies that own no window and were not
+// launched through the registry; processes of other users are not seen.
+std::vector<pid_t> processesRunningFromBundle(const QString& bundlePath);
 
 // The icon a bundle names (CFBundleIconFile in Contents/Resources, ".icns"
 // added when it has no extension), the image closest to preferredSide; a

@@ -38,9 +38,9 @@ OSStatus statusOfBusError(const QDBusMessage& reply)
 OSStatus callService(const QString& busName, const char* method, ReplyMode mode,
                      std::chrono::milliseconds timeout)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(busName, QLatin1String(kQuitReopenPath),
-                                                       QLatin1String(kQuitReopenInterface),
-                                                       QLatin1String(method));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(busName, QLatin1String(kQuitReopenPath),
+                                       QLatin1String(kQuitReopenInterface), QLatin1String(method));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (mode == ReplyMode::NoReply) {
         call.setAutoStartService(false);

@@ -27,8 +27,7 @@ QString quitReopenBusName(pid_t pid)
     return QStringLiteral("%1.Process%2").arg(QLatin1String(kQuitReopenInterface)).arg(pid);
 }
 
-QuitReopenService::QuitReopenService(QObject* parent)
-    : QObject(parent), quitHandler_(acceptAndQuit)
+QuitReopenService::QuitReopenService(QObject* parent) : QObject(parent), quitHandler_(acceptAndQuit)
 {
 }
 

@@ -42,7 +42,8 @@ bool isOrdinaryWindow(XConnection& x, xcb_window_t window)
     xcb_ewmh_connection_t* e = x.ewmh();
     const bool ordinary = types.empty() || types.front() == e->_NET_WM_WINDOW_TYPE_NORMAL ||
                           types.front() == e->_NET_WM_WINDOW_TYPE_DIALOG;
-    return ordinary && !hasAtom(windowserver::windowStates(x, window), e->_NET_WM_STATE_SKIP_TASKBAR);
+    return ordinary &&
+           !hasAtom(windowserver::windowStates(x, window), e->_NET_WM_STATE_SKIP_TASKBAR);
 }
 
 std::optional<bool> bundleFlag(const QString& bundlePath, const char* key)
@@ -79,7 +80,8 @@ RunningApplications::RunningApplications(std::unique_ptr<XConnection> connection
     if (x_) {
         // PropertyChange: the client list and the active window. The two
         // structure masks: pings are answered to the root with them.
-        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE |
+                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY |
                                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(x_->xcb(), x_->root(), XCB_CW_EVENT_MASK, &mask);
         x_->flush();
@@ -112,7 +114,8 @@ void RunningApplications::handleEvent(const xcb_generic_event_t& event)
         if (front != lastFront_) {
             lastFront_ = front;
             QMetaObject::invokeMethod(
-                this, [this, front] { Q_EMIT frontApplicationChanged(front); }, Qt::QueuedConnection);
+                this, [this, front] { Q_EMIT frontApplicationChanged(front); },
+                Qt::QueuedConnection);
         }
     }
 }
@@ -274,8 +277,8 @@ QList<SerialNumber> RunningApplications::findApplications(const ApplicationQuery
             continue;
         if (query.launchedHereOnly && !app.launchedHere)
             continue;
-        if (!wantedBundle.isEmpty() &&
-            (app.facts.bundlePath.isEmpty() || canonicalBundlePath(app.facts.bundlePath) != wantedBundle))
+        if (!wantedBundle.isEmpty() && (app.facts.bundlePath.isEmpty() ||
+                                        canonicalBundlePath(app.facts.bundlePath) != wantedBundle))
             continue;
         found.append(app.serialNumber);
     }
@@ -357,10 +360,14 @@ OSStatus RunningApplications::show(const SerialNumber& serial)
 OSStatus RunningApplications::sendNotification(std::int32_t code, const SerialNumber& serial)
 {
     switch (code) {
-    case notification::kActivate: return activate(serial);
-    case notification::kShow: return show(serial);
-    case notification::kHide: return hide(serial);
-    default: return status::paramErr;
+    case notification::kActivate:
+        return activate(serial);
+    case notification::kShow:
+        return show(serial);
+    case notification::kHide:
+        return hide(serial);
+    default:
+        return status::paramErr;
     }
 }
 
@@ -374,7 +381,8 @@ OSStatus RunningApplications::killApplication(const SerialNumber& serial, std::i
     return status::noErr;
 }
 
-bool RunningApplications::isUnresponsive(const SerialNumber& serial, std::chrono::milliseconds timeout)
+bool RunningApplications::isUnresponsive(const SerialNumber& serial,
+                                         std::chrono::milliseconds timeout)
 {
     const Record* record = find(serial);
     if (!record || !hasDisplay())
@@ -398,15 +406,16 @@ bool RunningApplications::isUnresponsive(const SerialNumber& serial, std::chrono
         event.data.data32[0] = ping;
         event.data.data32[1] = stamp;
         event.data.data32[2] = w;
-        xcb_send_event(x_->xcb(), 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+        xcb_send_event(x_->xcb(), 0, w, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&event));
     }
     const auto answered = pump_->waitFor(
         [&](const xcb_generic_event_t& e) {
             if ((e.response_type & 0x7f) != XCB_CLIENT_MESSAGE)
                 return false;
             const auto& m = reinterpret_cast<const xcb_client_message_event_t&>(e);
-            return m.format == 32 && m.type == x_->atoms().wmProtocols && m.data.data32[0] == ping &&
-                   m.data.data32[1] == stamp &&
+            return m.format == 32 && m.type == x_->atoms().wmProtocols &&
+                   m.data.data32[0] == ping && m.data.data32[1] == stamp &&
                    std::find(pinged.begin(), pinged.end(), m.data.data32[2]) != pinged.end();
         },
         timeout);

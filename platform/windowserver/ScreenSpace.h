@@ -62,7 +62,10 @@ public:
     static CaptureArea null() { return CaptureArea(Kind::Null, {}); }
     static CaptureArea infinite() { return CaptureArea(Kind::Infinite, {}); }
     // A rectangle in global coordinates.
-    static CaptureArea rect(const QRectF& globalRect) { return CaptureArea(Kind::Rect, globalRect); }
+    static CaptureArea rect(const QRectF& globalRect)
+    {
+        return CaptureArea(Kind::Rect, globalRect);
+    }
 
     bool isNull() const { return kind_ == Kind::Null; }
     bool isInfinite() const { return kind_ == Kind::Infinite; }

@@ -13,8 +13,8 @@ namespace corvane::windowserver {
 
 struct WindowImages::Placed {
     xcb_window_t number = XCB_WINDOW_NONE;
-    QRect rootBounds;       // the window's inside, in root coordinates
-    int border = 0;         // border width: the window pixmap includes it
+    QRect rootBounds;  // the window's inside, in root coordinates
+    int border = 0;    // border width: the window pixmap includes it
     std::uint8_t depth = 0;
     size_t stackingIndex = 0;  // bottom to top; windows not on screen first
 };
@@ -82,12 +82,14 @@ bool WindowImages::redirect(xcb_window_t window)
     return true;
 }
 
-std::vector<WindowImages::Placed> WindowImages::placeWindows(const std::vector<std::uint32_t>& numbers)
+std::vector<WindowImages::Placed> WindowImages::placeWindows(
+    const std::vector<std::uint32_t>& numbers)
 {
     const std::vector<std::uint32_t> stacking = onScreenWindowNumbersBottomToTop(x_);
     std::vector<Placed> placed;
     for (std::uint32_t number : numbers) {
-        if (std::any_of(placed.begin(), placed.end(), [&](const Placed& p) { return p.number == number; }))
+        if (std::any_of(placed.begin(), placed.end(),
+                        [&](const Placed& p) { return p.number == number; }))
             continue;
         XReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
             x_.xcb(), xcb_get_window_attributes(x_.xcb(), number), nullptr));
@@ -127,13 +129,12 @@ QImage WindowImages::contentsOf(const Placed& window, const QRect& rootPart)
     if (XReply<xcb_generic_error_t> error(xcb_request_check(x_.xcb(), named)); error)
         return {};  // unmapped (iconified) windows have no pixmap
     // The pixmap holds the border too; the part wanted is inside it.
-    const QPoint inPixmap = rootPart.topLeft() - window.rootBounds.topLeft() +
-                            QPoint(window.border, window.border);
-    auto cookie = xcb_get_image(x_.xcb(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap,
-                                static_cast<std::int16_t>(inPixmap.x()),
-                                static_cast<std::int16_t>(inPixmap.y()),
-                                static_cast<std::uint16_t>(rootPart.width()),
-                                static_cast<std::uint16_t>(rootPart.height()), ~0u);
+    const QPoint inPixmap =
+        rootPart.topLeft() - window.rootBounds.topLeft() + QPoint(window.border, window.border);
+    auto cookie = xcb_get_image(
+        x_.xcb(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, static_cast<std::int16_t>(inPixmap.x()),
+        static_cast<std::int16_t>(inPixmap.y()), static_cast<std::uint16_t>(rootPart.width()),
+        static_cast<std::uint16_t>(rootPart.height()), ~0u);
     XReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(x_.xcb(), cookie, nullptr));
     xcb_free_pixmap(x_.xcb(), pixmap);
     if (!reply)

@@ -26,7 +26,8 @@ std::vector<xcb_window_t> childrenOf(XConnection& x, xcb_window_t window)
     if (!tree)
         return {};
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    return std::vector<xcb_window_t>(children, children + xcb_query_tree_children_length(tree.get()));
+    return std::vector<xcb_window_t>(children,
+                                     children + xcb_query_tree_children_length(tree.get()));
 }
 
 // The client window inside a frame: the first window with WM_STATE, breadth

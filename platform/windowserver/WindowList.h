@@ -42,7 +42,7 @@ struct WindowDescription {
     std::int32_t layer = 0;    // WindowLevels.h
     pid_t ownerPid = 0;        // 0 when no process can be told
     QString ownerName;
-    QString name;              // the window's title; may be empty
+    QString name;  // the window's title; may be empty
 };
 
 // Names an application by its process identifier.

@@ -41,7 +41,8 @@ std::optional<std::vector<std::uint32_t>> cardinalProperty(XConnection& x, xcb_w
         return std::nullopt;
     std::vector<std::uint32_t> values(static_cast<size_t>(length) / 4);
     if (!values.empty())
-        std::memcpy(values.data(), xcb_get_property_value(reply.get()), static_cast<size_t>(length));
+        std::memcpy(values.data(), xcb_get_property_value(reply.get()),
+                    static_cast<size_t>(length));
     return values;
 }
 
@@ -55,8 +56,8 @@ std::optional<QByteArray> byteProperty(XConnection& x, xcb_window_t window, xcb_
         return std::nullopt;
     if (type != XCB_ATOM_ANY && reply->type != type)
         return std::nullopt;
-    const int length = std::min<int>(xcb_get_property_value_length(reply.get()),
-                                     static_cast<int>(maxBytes));
+    const int length =
+        std::min<int>(xcb_get_property_value_length(reply.get()), static_cast<int>(maxBytes));
     if (length < 0)
         return std::nullopt;
     return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
@@ -116,10 +117,14 @@ std::optional<WmState> windowWmState(XConnection& x, xcb_window_t window)
     if (!state || state->empty())
         return std::nullopt;
     switch ((*state)[0]) {
-    case 0: return WmState::Withdrawn;
-    case 1: return WmState::Normal;
-    case 3: return WmState::Iconic;
-    default: return std::nullopt;
+    case 0:
+        return WmState::Withdrawn;
+    case 1:
+        return WmState::Normal;
+    case 3:
+        return WmState::Iconic;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -138,7 +143,8 @@ std::vector<xcb_atom_t> windowStates(XConnection& x, xcb_window_t window)
 bool windowSupportsProtocol(XConnection& x, xcb_window_t window, xcb_atom_t protocol)
 {
     const auto protocols = cardinalProperty(x, window, x.atoms().wmProtocols, XCB_ATOM_ATOM, 64);
-    return protocols && std::find(protocols->begin(), protocols->end(), protocol) != protocols->end();
+    return protocols &&
+           std::find(protocols->begin(), protocols->end(), protocol) != protocols->end();
 }
 
 bool windowIsHidden(XConnection& x, xcb_window_t window)
@@ -152,8 +158,8 @@ bool windowIsHidden(XConnection& x, xcb_window_t window)
 std::vector<xcb_window_t> managedClients(XConnection& x)
 {
     constexpr std::uint32_t kMaxClients = 16384;
-    auto stacking =
-        cardinalProperty(x, x.root(), x.ewmh()->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, kMaxClients);
+    auto stacking = cardinalProperty(x, x.root(), x.ewmh()->_NET_CLIENT_LIST_STACKING,
+                                     XCB_ATOM_WINDOW, kMaxClients);
     if (stacking)
         return *stacking;
     return cardinalProperty(x, x.root(), x.ewmh()->_NET_CLIENT_LIST, XCB_ATOM_WINDOW, kMaxClients)
@@ -162,7 +168,8 @@ std::vector<xcb_window_t> managedClients(XConnection& x)
 
 xcb_window_t activeWindow(XConnection& x)
 {
-    const auto active = cardinalProperty(x, x.root(), x.ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
+    const auto active =
+        cardinalProperty(x, x.root(), x.ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1);
     return active && active->size() == 1 ? (*active)[0] : xcb_window_t{XCB_WINDOW_NONE};
 }
 
@@ -173,18 +180,20 @@ QImage windowIcon(XConnection& x, xcb_window_t window, int preferredSide)
     if (!reply || reply->format != 32 || reply->type != XCB_ATOM_CARDINAL)
         return {};
     const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-    const size_t count = static_cast<size_t>(std::max(0, xcb_get_property_value_length(reply.get()))) / 4;
+    const size_t count =
+        static_cast<size_t>(std::max(0, xcb_get_property_value_length(reply.get()))) / 4;
     // The property is a run of (width, height, width x height ARGB pixels).
     const std::uint32_t* best = nullptr;
     std::uint32_t bestSide = 0;
     for (size_t i = 0; i + 2 <= count;) {
         const std::uint32_t w = data[i], h = data[i + 1];
-        if (w == 0 || h == 0 || w > kMaxIconSide || h > kMaxIconSide || count - i - 2 < size_t(w) * h)
+        if (w == 0 || h == 0 || w > kMaxIconSide || h > kMaxIconSide ||
+            count - i - 2 < size_t(w) * h)
             break;  // malformed from here on: keep what was read before
         const std::uint32_t side = std::max(w, h);
         const auto want = static_cast<std::uint32_t>(std::max(1, preferredSide));
-        const bool better = !best || (bestSide < want && side > bestSide) ||
-                            (side >= want && side < bestSide);
+        const bool better =
+            !best || (bestSide < want && side > bestSide) || (side >= want && side < bestSide);
         if (better) {
             best = data + i;
             bestSide = side;

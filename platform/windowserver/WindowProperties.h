@@ -76,8 +76,8 @@ QImage windowIcon(XConnection& x, xcb_window_t window, int preferredSide);
 
 // Sends a client message of format 32 to the root window, as EWMH asks for
 // requests to the window manager (SubstructureNotify and SubstructureRedirect).
-void sendRootMessage(XConnection& x, xcb_window_t window, xcb_atom_t type,
-                     std::uint32_t d0 = 0, std::uint32_t d1 = 0, std::uint32_t d2 = 0,
-                     std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+void sendRootMessage(XConnection& x, xcb_window_t window, xcb_atom_t type, std::uint32_t d0 = 0,
+                     std::uint32_t d1 = 0, std::uint32_t d2 = 0, std::uint32_t d3 = 0,
+                     std::uint32_t d4 = 0);
 
 }  // namespace corvane::windowserver

@@ -27,7 +27,8 @@ std::vector<xcb_atom_t> internAtoms(xcb_connection_t* c, const std::vector<std::
     std::vector<xcb_intern_atom_cookie_t> cookies;
     cookies.reserve(names.size());
     for (std::string_view name : names)
-        cookies.push_back(xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()));
+        cookies.push_back(
+            xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()));
     std::vector<xcb_atom_t> atoms;
     for (auto cookie : cookies) {
         XReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
@@ -38,8 +39,8 @@ std::vector<xcb_atom_t> internAtoms(xcb_connection_t* c, const std::vector<std::
 
 // Whether the extension is present and its version is at least major.minor.
 template <typename Cookie, typename Reply>
-bool versionAtLeast(xcb_connection_t* c, Cookie cookie, Reply* (*replyOf)(xcb_connection_t*, Cookie,
-                                                                          xcb_generic_error_t**),
+bool versionAtLeast(xcb_connection_t* c, Cookie cookie,
+                    Reply* (*replyOf)(xcb_connection_t*, Cookie, xcb_generic_error_t**),
                     std::uint32_t major, std::uint32_t minor)
 {
     XReply<Reply> reply(replyOf(c, cookie, nullptr));

@@ -27,10 +27,10 @@ using XReply = std::unique_ptr<T, FreeReply>;
 
 // Atoms outside the EWMH set that the session and the window server use.
 struct ExtraAtoms {
-    xcb_atom_t wmState = XCB_ATOM_NONE;           // WM_STATE (ICCCM)
-    xcb_atom_t wmChangeState = XCB_ATOM_NONE;     // WM_CHANGE_STATE (ICCCM iconify request)
-    xcb_atom_t wmProtocols = XCB_ATOM_NONE;       // WM_PROTOCOLS
-    xcb_atom_t wmDeleteWindow = XCB_ATOM_NONE;    // WM_DELETE_WINDOW
+    xcb_atom_t wmState = XCB_ATOM_NONE;             // WM_STATE (ICCCM)
+    xcb_atom_t wmChangeState = XCB_ATOM_NONE;       // WM_CHANGE_STATE (ICCCM iconify request)
+    xcb_atom_t wmProtocols = XCB_ATOM_NONE;         // WM_PROTOCOLS
+    xcb_atom_t wmDeleteWindow = XCB_ATOM_NONE;      // WM_DELETE_WINDOW
     xcb_atom_t corvaneWindowLevel = XCB_ATOM_NONE;  // _CORVANE_WINDOW_LEVEL, see WindowLevels.h
 };
 

@@ -59,14 +59,14 @@ inline bool haveSessionBus()
 
 }  // namespace corvane::testing
 
-#define CORVANE_REQUIRE_DISPLAY()                                                              \
-    do {                                                                                       \
-        if (!::corvane::testing::haveDisplay())                                                \
-            GTEST_SKIP() << "no X display: run under scripts/with-session.sh";                 \
+#define CORVANE_REQUIRE_DISPLAY()                                              \
+    do {                                                                       \
+        if (!::corvane::testing::haveDisplay())                                \
+            GTEST_SKIP() << "no X display: run under scripts/with-session.sh"; \
     } while (0)
 
-#define CORVANE_REQUIRE_SESSION_BUS()                                                          \
-    do {                                                                                       \
-        if (!::corvane::testing::haveSessionBus())                                             \
-            GTEST_SKIP() << "no session bus: run under scripts/with-session.sh";               \
+#define CORVANE_REQUIRE_SESSION_BUS()                                            \
+    do {                                                                         \
+        if (!::corvane::testing::haveSessionBus())                               \
+            GTEST_SKIP() << "no session bus: run under scripts/with-session.sh"; \
     } while (0)

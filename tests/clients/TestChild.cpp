@@ -58,7 +58,8 @@ std::string TestChild::waitForLine(const std::string& prefix, std::chrono::milli
             if (line.rfind(prefix, 0) == 0)
                 return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0 || output_ < 0)
             return {};
         pollfd fd{output_, POLLIN, 0};

@@ -29,15 +29,16 @@ public:
     std::string waitForLine(const std::string& prefix,
                             std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // The window ids of a "ready 0x... 0x..." line.
-    std::vector<std::uint32_t> waitUntilReady(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    std::vector<std::uint32_t> waitUntilReady(
+        std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     // Waits for the child to end; its wait status, or -1 on time-out.
     int waitForExit(std::chrono::milliseconds timeout);
     bool hasExited() const { return reaped_; }
 
-    void freeze();    // SIGSTOP
-    void thaw();      // SIGCONT
-    void kill();      // SIGKILL and reap
+    void freeze();  // SIGSTOP
+    void thaw();    // SIGCONT
+    void kill();    // SIGKILL and reap
 
 private:
     TestChild() = default;

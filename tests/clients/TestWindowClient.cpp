@@ -68,13 +68,20 @@ Options parse(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
-        if (a == "--title") o.title = next();
-        else if (a == "--type") o.type = next();
-        else if (a == "--skip-taskbar") o.skipTaskbar = true;
-        else if (a == "--no-pid") o.noPid = true;
-        else if (a == "--no-ping") o.noPing = true;
-        else if (a == "--ignore-close") o.ignoreClose = true;
-        else if (a == "--icon") o.icon = std::strtol(next().c_str(), nullptr, 16);
+        if (a == "--title")
+            o.title = next();
+        else if (a == "--type")
+            o.type = next();
+        else if (a == "--skip-taskbar")
+            o.skipTaskbar = true;
+        else if (a == "--no-pid")
+            o.noPid = true;
+        else if (a == "--no-ping")
+            o.noPing = true;
+        else if (a == "--ignore-close")
+            o.ignoreClose = true;
+        else if (a == "--icon")
+            o.icon = std::strtol(next().c_str(), nullptr, 16);
         else {
             WindowSpec w;
             if (!parseWindow(a.c_str(), w)) {
@@ -89,22 +96,25 @@ Options parse(int argc, char** argv)
     return o;
 }
 
-void setAtoms(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std::vector<xcb_atom_t> values)
+void setAtoms(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property,
+              std::vector<xcb_atom_t> values)
 {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(values.size()), values.data());
 }
 
-void createWindow(xcb_connection_t* c, xcb_screen_t* screen, const Options& o, WindowSpec& w, int index)
+void createWindow(xcb_connection_t* c, xcb_screen_t* screen, const Options& o, WindowSpec& w,
+                  int index)
 {
     w.id = xcb_generate_id(c);
-    const std::uint32_t values[] = {w.color, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    const std::uint32_t values[] = {w.color,
+                                    XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w.id, screen->root, w.x, w.y, w.width, w.height, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     const std::string title = index == 0 ? o.title : o.title + " " + std::to_string(index + 1);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w.id, atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING"),
-                        8, title.size(), title.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w.id, atom(c, "_NET_WM_NAME"),
+                        atom(c, "UTF8_STRING"), 8, title.size(), title.data());
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w.id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         title.size(), title.data());
     const char wmClass[] = "corvane-test-window\0CorvaneTestWindow";
@@ -117,8 +127,8 @@ void createWindow(xcb_connection_t* c, xcb_screen_t* screen, const Options& o, W
     xcb_icccm_set_wm_normal_hints(c, w.id, &hints);
     if (!o.noPid) {
         const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w.id, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL,
-                            32, 1, &pid);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w.id, atom(c, "_NET_WM_PID"),
+                            XCB_ATOM_CARDINAL, 32, 1, &pid);
     }
     std::vector<xcb_atom_t> protocols{atom(c, "WM_DELETE_WINDOW")};
     if (!o.noPing)
@@ -126,7 +136,8 @@ void createWindow(xcb_connection_t* c, xcb_screen_t* screen, const Options& o, W
     setAtoms(c, w.id, atom(c, "WM_PROTOCOLS"), protocols);
     const std::string typeName = "_NET_WM_WINDOW_TYPE_" + [&] {
         std::string upper = o.type;
-        for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (char& ch : upper)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
         return upper;
     }();
     setAtoms(c, w.id, atom(c, "_NET_WM_WINDOW_TYPE"), {atom(c, typeName.c_str())});
@@ -135,8 +146,8 @@ void createWindow(xcb_connection_t* c, xcb_screen_t* screen, const Options& o, W
     if (o.icon >= 0) {
         std::vector<std::uint32_t> icon{16, 16};
         icon.resize(2 + 256, 0xff000000u | static_cast<std::uint32_t>(o.icon));
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w.id, atom(c, "_NET_WM_ICON"), XCB_ATOM_CARDINAL,
-                            32, icon.size(), icon.data());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w.id, atom(c, "_NET_WM_ICON"),
+                            XCB_ATOM_CARDINAL, 32, icon.size(), icon.data());
     }
     xcb_map_window(c, w.id);
 }
@@ -146,7 +157,8 @@ void draw(xcb_connection_t* c, xcb_window_t window, const WindowSpec& w)
     const xcb_gcontext_t gc = xcb_generate_id(c);
     const std::uint32_t body = w.color, marker = ~w.color & 0xffffffu;
     xcb_create_gc(c, gc, window, XCB_GC_FOREGROUND, &body);
-    const xcb_rectangle_t all{0, 0, static_cast<std::uint16_t>(w.width), static_cast<std::uint16_t>(w.height)};
+    const xcb_rectangle_t all{0, 0, static_cast<std::uint16_t>(w.width),
+                              static_cast<std::uint16_t>(w.height)};
     xcb_poly_fill_rectangle(c, window, gc, 1, &all);
     xcb_change_gc(c, gc, XCB_GC_FOREGROUND, &marker);
     const xcb_rectangle_t quarter{0, 0, static_cast<std::uint16_t>(w.width / 2),
@@ -171,8 +183,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < screenNumber; ++i)
         xcb_screen_next(&it);
     xcb_screen_t* screen = it.data;
-    const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS"), deleteWindow = atom(c, "WM_DELETE_WINDOW"),
-                     ping = atom(c, "_NET_WM_PING");
+    const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS"),
+                     deleteWindow = atom(c, "WM_DELETE_WINDOW"), ping = atom(c, "_NET_WM_PING");
     for (size_t i = 0; i < o.windows.size(); ++i)
         createWindow(c, screen, o, o.windows[i], static_cast<int>(i));
     xcb_flush(c);
@@ -180,10 +192,12 @@ int main(int argc, char** argv)
     while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
         const int type = event->response_type & 0x7f;
         for (WindowSpec& w : o.windows) {
-            if (type == XCB_EXPOSE && reinterpret_cast<xcb_expose_event_t*>(event)->window == w.id) {
+            if (type == XCB_EXPOSE &&
+                reinterpret_cast<xcb_expose_event_t*>(event)->window == w.id) {
                 draw(c, w.id, w);
                 w.drawn = true;
-            } else if (type == XCB_MAP_NOTIFY && reinterpret_cast<xcb_map_notify_event_t*>(event)->window == w.id) {
+            } else if (type == XCB_MAP_NOTIFY &&
+                       reinterpret_cast<xcb_map_notify_event_t*>(event)->window == w.id) {
                 w.mapped = true;
             }
         }
@@ -191,10 +205,12 @@ int main(int argc, char** argv)
             auto* m = reinterpret_cast<xcb_client_message_event_t*>(event);
             if (m->type == protocols && m->data.data32[0] == ping) {
                 m->window = screen->root;  // the answer goes back to the root
-                xcb_send_event(c, 0, screen->root,
-                               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                               reinterpret_cast<const char*>(m));
-            } else if (m->type == protocols && m->data.data32[0] == deleteWindow && !o.ignoreClose) {
+                xcb_send_event(
+                    c, 0, screen->root,
+                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                    reinterpret_cast<const char*>(m));
+            } else if (m->type == protocols && m->data.data32[0] == deleteWindow &&
+                       !o.ignoreClose) {
                 std::free(event);
                 xcb_disconnect(c);
                 return 0;

@@ -51,12 +51,16 @@ QByteArray i386PauseProgram()
     const quint32 base = 0x08048000, codeOffset = 52 + 32;
     const QByteArray code("\xb8\x1d\x00\x00\x00\xcd\x80\xeb\xf7", 9);  // mov eax,29; int 0x80; jmp
     const quint32 size = codeOffset + quint32(code.size());
-    out.writeRawData("\x7f" "ELF\x01\x01\x01", 7);
+    out.writeRawData(
+        "\x7f"
+        "ELF\x01\x01\x01",
+        7);
     out.writeRawData(QByteArray(9, '\0').constData(), 9);
     out << quint16(2) << quint16(exe::kElfMachine386) << quint32(1) << quint32(base + codeOffset)
         << quint32(52) << quint32(0) << quint32(0) << quint16(52) << quint16(32) << quint16(1)
         << quint16(0) << quint16(0) << quint16(0);
-    out << quint32(1) << quint32(0) << base << base << size << size << quint32(5) << quint32(0x1000);
+    out << quint32(1) << quint32(0) << base << base << size << size << quint32(5)
+        << quint32(0x1000);
     out.writeRawData(code.constData(), int(code.size()));
     return elf;
 }
@@ -67,8 +71,8 @@ TEST(ProcessFacts, BundleOfExecutableNeedsTheBundleLayout)
 {
     EXPECT_EQ(bundleOfExecutable(QStringLiteral("/A b/Ça va.app/Contents/MacOS/Ça va")),
               QStringLiteral("/A b/Ça va.app"));
-    EXPECT_EQ(bundleOfExecutable(QStringLiteral(
-                  "/x/Corvane.app/Contents/Library/LoginItems/Corvane Agent.app/Contents/MacOS/Corvane Agent")),
+    EXPECT_EQ(bundleOfExecutable(QStringLiteral("/x/Corvane.app/Contents/Library/LoginItems/"
+                                                "Corvane Agent.app/Contents/MacOS/Corvane Agent")),
               QStringLiteral("/x/Corvane.app/Contents/Library/LoginItems/Corvane Agent.app"))
         << "the innermost bundle";
     EXPECT_EQ(bundleOfExecutable(QStringLiteral("/x/Helper.bundle/Contents/MacOS/h")),
@@ -86,10 +90,11 @@ TEST(ProcessFacts, ABinaryRunningFromABundleWithAwkwardName)
     ASSERT_TRUE(dir.isValid());
     const QString folder = dir.path() + QStringLiteral("/Apps with \"quotes\" & ünïcode");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QString bundle = sleepBundle(folder, QStringLiteral("Tëst Ap'p.app"),
-                                       QStringLiteral("org.Example.TestApp"));
+    const QString bundle =
+        sleepBundle(folder, QStringLiteral("Tëst Ap'p.app"), QStringLiteral("org.Example.TestApp"));
     ASSERT_FALSE(bundle.isEmpty());
-    auto child = TestChild::start({QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Runner")).toStdString(), "30"});
+    auto child = TestChild::start(
+        {QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Runner")).toStdString(), "30"});
     ASSERT_TRUE(child);
     std::optional<ProcessFacts> facts;
     ASSERT_TRUE(corvane::testing::waitUntil([&] {
@@ -102,6 +107,13 @@ TEST(ProcessFacts, ABinaryRunningFromABundleWithAwkwardName)
     EXPECT_EQ(facts->displayName, QStringLiteral("Tëst Ap'p"));
     EXPECT_EQ(facts->bundleIdentifier, QStringLiteral("org.Example.TestApp"));
     EXPECT_EQ(facts->architecture, exe::kCpuTypeX86_64);
+
+    // The walk of /proc finds it by its bundle, however the path is spelled.
+    const auto copies = processesRunningFromBundle(folder + QStringLiteral("/./Tëst Ap'p.app/"));
+    EXPECT_EQ(copies, std::vector<pid_t>{child->pid()});
+    EXPECT_TRUE(processesRunningFromBundle(folder + QStringLiteral("/Other.app")).empty());
+    child->kill();
+    EXPECT_TRUE(processesRunningFromBundle(bundle).empty());
 }
 
 TEST(ProcessFacts, AScriptRunningFromABundleAndAPlainProcess)
@@ -113,7 +125,9 @@ TEST(ProcessFacts, AScriptRunningFromABundleAndAPlainProcess)
                                .set(QStringLiteral("LSUIElement"), true)
                                .executableBytes(fixtures::shellScript(QStringLiteral("sleep 30\n")))
                                .build();
-    auto script = TestChild::start({"/bin/sh", QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Script Tool")).toStdString()});
+    auto script = TestChild::start(
+        {"/bin/sh",
+         QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Script Tool")).toStdString()});
     ASSERT_TRUE(script);
     ASSERT_TRUE(corvane::testing::waitUntil([&] {
         const auto f = readProcessFacts(script->pid());
@@ -152,7 +166,8 @@ TEST(ProcessFacts, A32BitProcessReportsI386)
     const QString bundle = BundleBuilder(dir.path(), QStringLiteral("Old.app"))
                                .executableBytes(i386PauseProgram())
                                .build();
-    const std::string path = QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Old")).toStdString();
+    const std::string path =
+        QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Old")).toStdString();
     auto child = TestChild::start({path});
     ASSERT_TRUE(child);
     if (child->waitForExit(std::chrono::milliseconds(200)) != -1)
@@ -182,9 +197,11 @@ TEST(ProcessFacts, BundleIconsAreReadAndBadOnesRefused)
     EXPECT_EQ(icon.size(), QSize(64, 64));
     EXPECT_EQ(icon.pixel(10, 10), 0xffff0000);
 
-    const QString escaping = BundleBuilder(dir.path(), QStringLiteral("Escape.app"))
-                                 .set(QStringLiteral("CFBundleIconFile"), QStringLiteral("../../../Icon.app/Contents/Resources/Icon.png"))
-                                 .build();
+    const QString escaping =
+        BundleBuilder(dir.path(), QStringLiteral("Escape.app"))
+            .set(QStringLiteral("CFBundleIconFile"),
+                 QStringLiteral("../../../Icon.app/Contents/Resources/Icon.png"))
+            .build();
     EXPECT_TRUE(bundleIconImage(escaping, 128).isNull()) << "an icon name never leaves Resources";
     const QString garbage = BundleBuilder(dir.path(), QStringLiteral("Garbage.app"))
                                 .icon(QByteArray("not an image at all"))

@@ -26,8 +26,9 @@ using corvane::testing::waitUntil;
 
 namespace {
 
-std::unique_ptr<TestChild> startWindows(std::vector<std::string> arguments,
-                                        const std::string& program = testProgram("corvane-test-window"))
+std::unique_ptr<TestChild> startWindows(
+    std::vector<std::string> arguments,
+    const std::string& program = testProgram("corvane-test-window"))
 {
     arguments.insert(arguments.begin(), program);
     return TestChild::start(arguments);
@@ -50,8 +51,9 @@ protected:
     }
 
     // Starts a client and waits until the session lists it.
-    std::unique_ptr<TestChild> startApplication(std::vector<std::string> arguments,
-                                                const std::string& program = testProgram("corvane-test-window"))
+    std::unique_ptr<TestChild> startApplication(
+        std::vector<std::string> arguments,
+        const std::string& program = testProgram("corvane-test-window"))
     {
         auto child = startWindows(std::move(arguments), program);
         if (!child || child->waitUntilReady().empty())
@@ -76,14 +78,15 @@ TEST_F(RunningApplicationsTest, FrontApplicationFollowsFocus)
     const auto bWindow = b->waitUntilReady().at(0);
     QList<SerialNumber> changes;
     QObject::connect(apps.get(), &RunningApplications::frontApplicationChanged, apps.get(),
-            [&](const SerialNumber& s) { changes.append(s); });
+                     [&](const SerialNumber& s) { changes.append(s); });
 
     activateWithWmctrl(aWindow);
     ASSERT_TRUE(waitUntil([&] { return apps->frontApplication() == a->serialNumber(); }));
     activateWithWmctrl(bWindow);
     ASSERT_TRUE(waitUntil([&] { return apps->frontApplication() == b->serialNumber(); }));
-    EXPECT_TRUE(waitUntil([&] { return !changes.isEmpty() && changes.back() == b->serialNumber(); }))
-        << "the change is announced";
+    EXPECT_TRUE(waitUntil([&] {
+        return !changes.isEmpty() && changes.back() == b->serialNumber();
+    })) << "the change is announced";
 
     // Our own activation request moves the focus back.
     EXPECT_EQ(apps->activate(a->serialNumber()), status::noErr);
@@ -107,11 +110,14 @@ TEST_F(RunningApplicationsTest, HidingAndShowingChangeTheCounts)
     EXPECT_EQ(apps->presentationOptions(), 0) << "openbox can iconify";
 
     EXPECT_EQ(apps->sendNotification(notification::kHide, sa), status::noErr);
-    ASSERT_TRUE(waitUntil([&] { return apps->application(sa)->hidden; })) << "both windows iconified";
+    ASSERT_TRUE(waitUntil([&] { return apps->application(sa)->hidden; }))
+        << "both windows iconified";
     EXPECT_EQ(apps->hiddenApplicationCount(), hidden + 1);
     EXPECT_EQ(apps->unhiddenApplicationCount(), unhidden - 1);
-    EXPECT_TRUE(apps->findApplications({ApplicationType::Foreground, true, {}, false}).contains(sa));
-    EXPECT_FALSE(apps->findApplications({ApplicationType::Foreground, false, {}, false}).contains(sa));
+    EXPECT_TRUE(
+        apps->findApplications({ApplicationType::Foreground, true, {}, false}).contains(sa));
+    EXPECT_FALSE(
+        apps->findApplications({ApplicationType::Foreground, false, {}, false}).contains(sa));
     for (xcb_window_t w : apps->windowsOf(sa))
         EXPECT_TRUE(windowserver::windowIsHidden(*apps->connection(), w));
 
@@ -137,10 +143,10 @@ TEST_F(RunningApplicationsTest, ALaunchIsAnnouncedOnceWithItsArchitectureAndIcon
     QList<RunningApplication> launched;
     QList<QImage> icons;
     QObject::connect(apps.get(), &RunningApplications::applicationLaunched, apps.get(),
-            [&](const RunningApplication& app, const QImage& icon) {
-                launched.append(app);
-                icons.append(icon);
-            });
+                     [&](const RunningApplication& app, const QImage& icon) {
+                         launched.append(app);
+                         icons.append(icon);
+                     });
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -150,7 +156,8 @@ TEST_F(RunningApplicationsTest, ALaunchIsAnnouncedOnceWithItsArchitectureAndIcon
                                .identifier(QStringLiteral("org.Example.LaunchTest"))
                                .executableBytes(client.readAll())
                                .build();
-    const std::string executable = QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Läunch Test")).toStdString();
+    const std::string executable =
+        QFile::encodeName(bundle + QStringLiteral("/Contents/MacOS/Läunch Test")).toStdString();
     // Two windows, mapped one after the other: still one application.
     auto child = startWindows({"--icon", "00ff00", "120x90+600+550", "120x90+800+550"}, executable);
     ASSERT_TRUE(child);
@@ -158,12 +165,13 @@ TEST_F(RunningApplicationsTest, ALaunchIsAnnouncedOnceWithItsArchitectureAndIcon
     ASSERT_TRUE(waitUntil([&] { return !launched.isEmpty(); }));
     corvane::testing::settle(std::chrono::milliseconds(400));
 
-    const auto mine = std::count_if(launched.begin(), launched.end(), [&](const RunningApplication& a) {
-        return a.serialNumber == child->serialNumber();
-    });
+    const auto mine = std::count_if(
+        launched.begin(), launched.end(),
+        [&](const RunningApplication& a) { return a.serialNumber == child->serialNumber(); });
     EXPECT_EQ(mine, 1) << "one notification per application, not per window";
     for (const RunningApplication& a : launched)
-        EXPECT_NE(a.serialNumber, before->serialNumber()) << "running before the service: no launch";
+        EXPECT_NE(a.serialNumber, before->serialNumber())
+            << "running before the service: no launch";
     qsizetype at = 0;
     while (at < launched.size() && launched[at].serialNumber != child->serialNumber())
         ++at;
@@ -187,11 +195,15 @@ TEST_F(RunningApplicationsTest, NotedLaunchesCountWithoutWindowsUntilTheyEnd)
                                .set(QStringLiteral("LSUIElement"), true)
                                .build();
     QList<SerialNumber> launched;
-    QObject::connect(apps.get(), &RunningApplications::applicationLaunched, apps.get(),
-            [&](const RunningApplication& app, const QImage&) { launched.append(app.serialNumber); });
+    QObject::connect(
+        apps.get(), &RunningApplications::applicationLaunched, apps.get(),
+        [&](const RunningApplication& app, const QImage&) { launched.append(app.serialNumber); });
     auto child = TestChild::start({"/bin/sleep", "30"});
     ASSERT_TRUE(child);
-    ASSERT_TRUE(waitUntil([&] { return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(child->pid())) == QStringLiteral("/usr/bin/sleep"); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(child->pid())) ==
+               QStringLiteral("/usr/bin/sleep");
+    }));
     const SerialNumber serial = child->serialNumber();
     EXPECT_FALSE(apps->application(serial)) << "a process without windows is not an application";
 
@@ -201,10 +213,12 @@ TEST_F(RunningApplicationsTest, NotedLaunchesCountWithoutWindowsUntilTheyEnd)
     EXPECT_TRUE(app->launchedHere);
     EXPECT_EQ(app->facts.bundlePath, bundle);
     EXPECT_EQ(app->type, ApplicationType::UIElement) << "LSUIElement decides";
-    EXPECT_EQ(apps->findApplications({std::nullopt, std::nullopt, bundle + QStringLiteral("/"), true}),
-              QList<SerialNumber>{serial})
+    EXPECT_EQ(
+        apps->findApplications({std::nullopt, std::nullopt, bundle + QStringLiteral("/"), true}),
+        QList<SerialNumber>{serial})
         << "found by bundle path, spelled differently";
-    EXPECT_TRUE(apps->findApplications({ApplicationType::Foreground, std::nullopt, {}, false}).indexOf(serial) < 0);
+    EXPECT_TRUE(apps->findApplications({ApplicationType::Foreground, std::nullopt, {}, false})
+                    .indexOf(serial) < 0);
     ASSERT_TRUE(waitUntil([&] { return launched.contains(serial); }));
     apps->noteLaunched(serial, bundle);
     corvane::testing::settle();
@@ -259,7 +273,10 @@ TEST_F(RunningApplicationsTest, TypesFollowWindowsAndBundleKeys)
                                    .build();
     auto child = TestChild::start({"/bin/sleep", "30"});
     ASSERT_TRUE(child);
-    ASSERT_TRUE(waitUntil([&] { return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(child->pid())) == QStringLiteral("/usr/bin/sleep"); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(child->pid())) ==
+               QStringLiteral("/usr/bin/sleep");
+    }));
     apps->noteLaunched(child->serialNumber(), background);
     EXPECT_EQ(apps->applicationType(child->serialNumber()), ApplicationType::BackgroundOnly);
     EXPECT_FALSE(apps->applicationType(SerialNumber{1, 999999}));
@@ -303,7 +320,10 @@ TEST(RunningApplicationsWithoutDisplay, NotedProcessesStillCount)
     EXPECT_EQ(apps.presentationOptions(), kPresentationHidingDisabled);
     auto child = TestChild::start({"/bin/sleep", "30"});
     ASSERT_TRUE(child);
-    ASSERT_TRUE(waitUntil([&] { return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(child->pid())) == QStringLiteral("/usr/bin/sleep"); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(child->pid())) ==
+               QStringLiteral("/usr/bin/sleep");
+    }));
     apps.noteLaunched(child->serialNumber(), {});
     ASSERT_TRUE(apps.application(child->serialNumber()));
     EXPECT_EQ(apps.application(child->serialNumber())->facts.displayName, QStringLiteral("sleep"));

@@ -106,7 +106,8 @@ TEST_F(WindowImagesTest, ExplicitRectanglesCutAndOffsetTheImage)
     EXPECT_EQ(image.pixel(99, 59), kRedMarker);
 
     EXPECT_TRUE(images.imageOfWindows(CaptureArea::rect(QRectF(0, 0, 0, 10)), {redId}).isNull());
-    EXPECT_TRUE(images.imageOfWindows(CaptureArea::rect(QRectF(0, 0, 30000, 30000)), {redId}).isNull())
+    EXPECT_TRUE(
+        images.imageOfWindows(CaptureArea::rect(QRectF(0, 0, 30000, 30000)), {redId}).isNull())
         << "refused rather than allocated";
 }
 

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 using namespace corvane;
 using namespace corvane::windowserver;
 using corvane::testing::TestChild;
@@ -40,9 +42,10 @@ std::vector<WindowDescription> only(const std::vector<WindowDescription>& list,
                                     const std::vector<std::uint32_t>& numbers)
 {
     std::vector<WindowDescription> kept;
-    std::copy_if(list.begin(), list.end(), std::back_inserter(kept), [&](const WindowDescription& d) {
-        return std::find(numbers.begin(), numbers.end(), d.number) != numbers.end();
-    });
+    std::copy_if(list.begin(), list.end(), std::back_inserter(kept),
+                 [&](const WindowDescription& d) {
+                     return std::find(numbers.begin(), numbers.end(), d.number) != numbers.end();
+                 });
     return kept;
 }
 
@@ -68,8 +71,8 @@ protected:
 
 TEST_F(WindowListTest, OrderBoundsOwnersAndNamesMatchWhatWasPlaced)
 {
-    auto first = startWindows({"--title", "First Ünïcode", "200x120+100+90:ff0000",
-                               "160x100+420+300:00ff00"});
+    auto first = startWindows(
+        {"--title", "First Ünïcode", "200x120+100+90:ff0000", "160x100+420+300:00ff00"});
     auto second = startWindows({"--title", "Second", "--no-pid", "300x150+150+400:0000ff"});
     ASSERT_TRUE(first && second);
     const auto firstIds = first->waitUntilReady();
@@ -81,7 +84,8 @@ TEST_F(WindowListTest, OrderBoundsOwnersAndNamesMatchWhatWasPlaced)
     const std::vector<std::uint32_t> raiseOrder{firstIds[1], secondIds[0], firstIds[0]};
     for (std::uint32_t id : raiseOrder) {
         activateWithWmctrl(id);
-        ASSERT_TRUE(waitUntil([&] { return activeWindow(*x) == id; })) << "window manager ignored us";
+        ASSERT_TRUE(waitUntil([&] { return activeWindow(*x) == id; }))
+            << "window manager ignored us";
     }
     const auto named = [&](pid_t pid) { return QStringLiteral("app-%1").arg(pid); };
     const auto mine = only(onScreenWindows(*x, named), raiseOrder);
@@ -95,7 +99,8 @@ TEST_F(WindowListTest, OrderBoundsOwnersAndNamesMatchWhatWasPlaced)
     EXPECT_EQ(mine[1].bounds, QRect(150, 400, 300, 150));
     EXPECT_EQ(mine[0].ownerPid, first->pid());
     EXPECT_EQ(mine[2].ownerPid, first->pid());
-    EXPECT_EQ(mine[1].ownerPid, second->pid()) << "a client without _NET_WM_PID, through X-Resource";
+    EXPECT_EQ(mine[1].ownerPid, second->pid())
+        << "a client without _NET_WM_PID, through X-Resource";
     EXPECT_EQ(mine[0].ownerName, named(first->pid()));
     EXPECT_EQ(mine[1].ownerName, named(second->pid()));
     EXPECT_EQ(mine[0].name, QStringLiteral("First Ünïcode"));
@@ -133,7 +138,8 @@ TEST_F(WindowListTest, DesktopRolesGetTheirLevelsAndOwnerNames)
 {
     auto dock = startWindows({"--type", "dock", "1280x22+0+778:202020"});
     auto desktop = startWindows({"--type", "desktop", "1280x800+0+0:336699"});
-    auto bubble = startWindows({"--type", "notification", "--title", "Note", "250x60+1000+40:ffffcc"});
+    auto bubble =
+        startWindows({"--type", "notification", "--title", "Note", "250x60+1000+40:ffffcc"});
     ASSERT_TRUE(dock && desktop && bubble);
     const auto dockId = dock->waitUntilReady().at(0);
     const auto desktopId = desktop->waitUntilReady().at(0);
@@ -170,17 +176,21 @@ TEST_F(WindowListTest, PublishedLevelsAndAboveStateReadBack)
     xcb_ewmh_connection_t* e = x->ewmh();
     EXPECT_EQ(levelFromFacts(e, {std::nullopt, {}, {e->_NET_WM_STATE_ABOVE}}), level::kFloating);
     EXPECT_EQ(levelFromFacts(e, {std::nullopt, {}, {e->_NET_WM_STATE_BELOW}}), level::kBelow);
-    EXPECT_EQ(levelFromFacts(e, {std::nullopt, {e->_NET_WM_WINDOW_TYPE_NORMAL, e->_NET_WM_WINDOW_TYPE_DOCK}, {}}),
-              level::kNormal)
+    EXPECT_EQ(
+        levelFromFacts(
+            e, {std::nullopt, {e->_NET_WM_WINDOW_TYPE_NORMAL, e->_NET_WM_WINDOW_TYPE_DOCK}, {}}),
+        level::kNormal)
         << "the first known type decides";
     EXPECT_EQ(levelFromFacts(e, {7, {e->_NET_WM_WINDOW_TYPE_DOCK}, {e->_NET_WM_STATE_ABOVE}}), 7);
 }
 
 TEST_F(WindowListTest, BrokenPropertiesAreIgnoredNotTrusted)
 {
-    auto client = startWindows({"100x100+50+500"});
-    ASSERT_TRUE(client);
-    const auto id = client->waitUntilReady().at(0);
+    // A window of our own that stays unmapped, so no window manager rewrites
+    // what we put on it (openbox replaces broken icons of its clients).
+    const xcb_window_t id = xcb_generate_id(x->xcb());
+    xcb_create_window(x->xcb(), XCB_COPY_FROM_PARENT, id, x->root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
     // A hostile _NET_WM_PID (wrong format) and a truncated _NET_WM_ICON.
     const std::uint16_t badPid = 7;
     xcb_change_property(x->xcb(), XCB_PROP_MODE_REPLACE, id, x->ewmh()->_NET_WM_PID,
@@ -188,13 +198,23 @@ TEST_F(WindowListTest, BrokenPropertiesAreIgnoredNotTrusted)
     const std::uint32_t icon[] = {64, 64, 0xff00ff00, 0xff00ff00};
     xcb_change_property(x->xcb(), XCB_PROP_MODE_REPLACE, id, x->ewmh()->_NET_WM_ICON,
                         XCB_ATOM_CARDINAL, 32, 4, icon);
-    const std::uint32_t hugeIcon[] = {100000, 100000, 1};
-    x->flush();
-    EXPECT_EQ(windowProcess(*x, id), client->pid()) << "falls back to X-Resource";
+    EXPECT_EQ(windowProcess(*x, id), ::getpid()) << "falls back to X-Resource";
     EXPECT_TRUE(windowIcon(*x, id, 32).isNull());
+    const std::uint32_t hugeIcon[] = {100000, 100000, 1};
     xcb_change_property(x->xcb(), XCB_PROP_MODE_REPLACE, id, x->ewmh()->_NET_WM_ICON,
                         XCB_ATOM_CARDINAL, 32, 3, hugeIcon);
     EXPECT_TRUE(windowIcon(*x, id, 32).isNull());
+    // Two good icons after each other: the one closest to the size asked for.
+    std::vector<std::uint32_t> two{2, 2, 1, 1, 1, 1, 4, 4};
+    two.resize(two.size() + 16, 0xff0000ffu);
+    xcb_change_property(x->xcb(), XCB_PROP_MODE_REPLACE, id, x->ewmh()->_NET_WM_ICON,
+                        XCB_ATOM_CARDINAL, 32, std::uint32_t(two.size()), two.data());
+    EXPECT_EQ(windowIcon(*x, id, 4).size(), QSize(4, 4));
+    EXPECT_EQ(windowIcon(*x, id, 1).size(), QSize(2, 2));
+    EXPECT_EQ(windowIcon(*x, id, 64).size(), QSize(4, 4)) << "none large enough: the largest";
+    EXPECT_EQ(windowIcon(*x, id, 64).pixel(3, 3), 0xff0000ffu);
+    EXPECT_FALSE(windowWmState(*x, id)) << "never managed";
+    xcb_destroy_window(x->xcb(), id);
     EXPECT_FALSE(windowRootBounds(*x, 0x1fffffff)) << "a window that never existed";
     EXPECT_EQ(windowProcess(*x, 0x1fffffff), 0);
 }
