@@ -124,7 +124,9 @@ SerialNumber RunningApplications::ownerOfWindow(xcb_window_t window)
 {
     if (window == XCB_WINDOW_NONE || !hasDisplay())
         return {};
-    if (auto it = windowOwners_.constFind(window); it != windowOwners_.cend())
+    // A cached owner counts only while it runs: the server hands the ids of
+    // a client that disconnected to the next client.
+    if (auto it = windowOwners_.constFind(window); it != windowOwners_.cend() && it->isRunning())
         return *it;
     const pid_t pid = windowserver::windowProcess(*x_, window);
     return pid > 0 ? SerialNumber::forProcess(pid) : SerialNumber{};

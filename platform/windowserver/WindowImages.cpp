@@ -3,6 +3,7 @@
 #include "platform/windowserver/WindowList.h"
 
 #include <QPainter>
+#include <QThread>
 
 #include <xcb/composite.h>
 
@@ -20,6 +21,8 @@ struct WindowImages::Placed {
 };
 
 namespace {
+
+constexpr unsigned long kRepaintGraceMs = 100;
 
 // Bits per pixel of images of depth on this server; 0 when unknown.
 int bitsPerPixel(xcb_connection_t* c, std::uint8_t depth)
@@ -172,6 +175,18 @@ QImage WindowImages::imageOfWindows(const CaptureArea& area,
     if (image.isNull())
         return {};
     image.fill(Qt::transparent);
+    // A window redirected just now is repainted by its client (the server
+    // asks it to expose); give that a moment rather than catch it half done.
+    bool freshlyRedirected = false;
+    for (const Placed& w : windows) {
+        if (!redirected_.count(w.number) && redirect(w.number))
+            freshlyRedirected = true;
+    }
+    if (freshlyRedirected) {
+        XReply<xcb_get_input_focus_reply_t> sync(
+            xcb_get_input_focus_reply(x_.xcb(), xcb_get_input_focus(x_.xcb()), nullptr));
+        QThread::msleep(kRepaintGraceMs);
+    }
     QPainter painter(&image);
     bool anyCaptured = false;
     for (const Placed& w : windows) {

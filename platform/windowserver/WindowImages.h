@@ -8,7 +8,9 @@
 // that does not keep covered contents (a real Xorg without a compositor) has
 // the covered parts only from the moment of redirection on; Xvfb keeps them
 // anyway. The first capture of a covered window on such a server may show
-// the covered parts black.
+// the covered parts black. Redirection makes the server ask the client to
+// repaint, so the first capture of a window waits 100 ms for that repaint;
+// a client slower than that may be caught repainting.
 //
 // What is not captured: iconified windows and windows on other desktops
 // (they are unmapped: the server has no contents for them), windows of depths

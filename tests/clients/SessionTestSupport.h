@@ -5,11 +5,13 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 
 namespace corvane::testing {
@@ -28,6 +30,7 @@ inline void ensureQtApplication()
 template <typename Predicate>
 bool waitUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::seconds(5))
 {
+    ensureQtApplication();
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
@@ -45,6 +48,26 @@ bool waitUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::
 inline void settle(std::chrono::milliseconds time = std::chrono::milliseconds(150))
 {
     waitUntil([] { return false; }, time);
+}
+
+// Makes window the active one from outside, as a pager or a user's click
+// does (xdotool, source "pager"), and waits until the window manager says so
+// in _NET_ACTIVE_WINDOW; asks again if a request is lost. Whether it did.
+inline bool activateFromOutside(std::uint32_t window,
+                                std::chrono::milliseconds timeout = std::chrono::seconds(5))
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const QString id = QString::number(window);
+    while (std::chrono::steady_clock::now() < deadline) {
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), id});
+        QProcess active;
+        active.start(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+        if (active.waitForFinished(5000) &&
+            active.readAllStandardOutput().trimmed() == id.toLatin1())
+            return true;
+        waitUntil([] { return false; }, std::chrono::milliseconds(100));
+    }
+    return false;
 }
 
 inline bool haveDisplay()

@@ -30,10 +30,12 @@ std::unique_ptr<TestChild> TestChild::start(const std::vector<std::string>& argv
         return nullptr;
     }
     if (pid == 0) {
+        ::setpgid(0, 0);  // its own group, so whatever it starts ends with it
         ::dup2(pipeFds[1], STDOUT_FILENO);
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    ::setpgid(pid, pid);  // also here: whichever of the two runs first
     ::close(pipeFds[1]);
     std::unique_ptr<TestChild> child(new TestChild);
     child->pid_ = pid;
@@ -118,9 +120,9 @@ void TestChild::thaw()
 
 void TestChild::kill()
 {
-    if (reaped_ || pid_ <= 0)
-        return;
-    ::kill(pid_, SIGKILL);
+    if (pid_ <= 0 || reaped_)
+        return;  // once reaped, its identifier may name someone else's group
+    ::kill(-pid_, SIGKILL);  // the group: grandchildren too (a script's commands)
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }

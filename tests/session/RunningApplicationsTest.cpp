@@ -34,12 +34,6 @@ std::unique_ptr<TestChild> startWindows(
     return TestChild::start(arguments);
 }
 
-void activateWithWmctrl(std::uint32_t window)
-{
-    QProcess::execute(QStringLiteral("wmctrl"),
-                      {QStringLiteral("-i"), QStringLiteral("-a"), QString::number(window)});
-}
-
 class RunningApplicationsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -80,9 +74,9 @@ TEST_F(RunningApplicationsTest, FrontApplicationFollowsFocus)
     QObject::connect(apps.get(), &RunningApplications::frontApplicationChanged, apps.get(),
                      [&](const SerialNumber& s) { changes.append(s); });
 
-    activateWithWmctrl(aWindow);
+    ASSERT_TRUE(corvane::testing::activateFromOutside(aWindow));
     ASSERT_TRUE(waitUntil([&] { return apps->frontApplication() == a->serialNumber(); }));
-    activateWithWmctrl(bWindow);
+    ASSERT_TRUE(corvane::testing::activateFromOutside(bWindow));
     ASSERT_TRUE(waitUntil([&] { return apps->frontApplication() == b->serialNumber(); }));
     EXPECT_TRUE(waitUntil([&] {
         return !changes.isEmpty() && changes.back() == b->serialNumber();
@@ -130,7 +124,12 @@ TEST_F(RunningApplicationsTest, HidingAndShowingChangeTheCounts)
         });
     })) << "every window comes back, not only one";
     EXPECT_EQ(apps->hiddenApplicationCount(), hidden);
-    EXPECT_EQ(apps->unhiddenApplicationCount(), unhidden);
+    EXPECT_EQ(apps->unhiddenApplicationCount(), unhidden) << [&] {
+        std::string names;
+        for (const auto& app : apps->applications())
+            names += app.facts.displayName.toStdString() + " " + std::to_string(app.pid()) + "; ";
+        return names;
+    }();
     EXPECT_EQ(apps->sendNotification(12345, sa), status::paramErr);
 }
 

@@ -39,9 +39,7 @@ protected:
         blue = TestChild::start({testProgram("corvane-test-window"), "150x150+200+60:0000ff"});
         ASSERT_TRUE(blue);
         blueId = blue->waitUntilReady().at(0);
-        QProcess::execute(QStringLiteral("wmctrl"),
-                          {QStringLiteral("-i"), QStringLiteral("-a"), QString::number(blueId)});
-        ASSERT_TRUE(waitUntil([&] { return activeWindow(*x) == blueId; }));
+        ASSERT_TRUE(corvane::testing::activateFromOutside(blueId));
     }
 
     std::unique_ptr<XConnection> x;

@@ -30,13 +30,6 @@ std::unique_ptr<TestChild> startWindows(std::vector<std::string> arguments)
     return TestChild::start(arguments);
 }
 
-// Makes window active through an outside tool, as a user's click would.
-void activateWithWmctrl(std::uint32_t window)
-{
-    QProcess::execute(QStringLiteral("wmctrl"),
-                      {QStringLiteral("-i"), QStringLiteral("-a"), QString::number(window)});
-}
-
 // The descriptions of the given windows, in list order.
 std::vector<WindowDescription> only(const std::vector<WindowDescription>& list,
                                     const std::vector<std::uint32_t>& numbers)
@@ -83,9 +76,7 @@ TEST_F(WindowListTest, OrderBoundsOwnersAndNamesMatchWhatWasPlaced)
     // Raise them in a known order: the last activated is frontmost.
     const std::vector<std::uint32_t> raiseOrder{firstIds[1], secondIds[0], firstIds[0]};
     for (std::uint32_t id : raiseOrder) {
-        activateWithWmctrl(id);
-        ASSERT_TRUE(waitUntil([&] { return activeWindow(*x) == id; }))
-            << "window manager ignored us";
+        ASSERT_TRUE(corvane::testing::activateFromOutside(id)) << "window manager ignored us";
     }
     const auto named = [&](pid_t pid) { return QStringLiteral("app-%1").arg(pid); };
     const auto mine = only(onScreenWindows(*x, named), raiseOrder);
