@@ -366,13 +366,16 @@ bool MenuAdapter::eventFilter(QObject* watched, QEvent* event)
     const auto* key = static_cast<QKeyEvent*>(event);
 
     // A modifier pressed or released over an open menu swaps alternates.
+    // The menu does not see it: Qt's menus close on a bare Alt (menu-bar
+    // keyboard navigation), which would hide the very alternate shown.
     if (qobject_cast<QMenu*>(watched)) {
-        if (const KeyModifiers changed = modifierOfKey(key->key())) {
-            KeyModifiers flags = modifierFlags(key->modifiers());
-            flags = type == QEvent::KeyPress ? (flags | changed) : (flags & ~changed);
-            modifiersChanged(flags);
-        }
-        return false;
+        const KeyModifiers changed = modifierOfKey(key->key());
+        if (!changed)
+            return false;
+        KeyModifiers flags = modifierFlags(key->modifiers());
+        flags = type == QEvent::KeyPress ? (flags | changed) : (flags & ~changed);
+        modifiersChanged(flags);
+        return true;
     }
 
     // Key equivalents of the windows that asked for them.

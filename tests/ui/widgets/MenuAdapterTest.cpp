@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QVBoxLayout>
 
 using namespace corvane::ui;
@@ -176,6 +177,9 @@ TEST(MenuAdapter, HoldingAltShowsTheAlternateInPlaceOfItsPartner)
 
     QTest::keyPress(process, Qt::Key_Alt, Qt::AltModifier);
     EXPECT_EQ(shownTitles(process), QStringList{QStringLiteral("Force Quit")});
+    // The menu stays open while Alt is held (a bare Alt would close it).
+    QTest::qWait(50);
+    EXPECT_TRUE(process->isVisible());
     adapter.actionFor(m.process->itemAtIndex(1))->trigger();
     EXPECT_TRUE(m.log.contains(QStringLiteral("controller:killProcess:(0)")));
 
@@ -234,7 +238,11 @@ TEST(MenuAdapter, KeyEquivalentsActInTheirWindowAfterValidation)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     adapter.installKeyEquivalents(&window, &main);
-    adapter.sync(file);
+    QMenuBar bar;
+    adapter.populateMenuBar(&bar, &main);
+    ASSERT_EQ(bar.actions().size(), 1);
+    EXPECT_EQ(bar.actions().first()->menu(), adapter.menuFor(file));
+    EXPECT_EQ(bar.actions().first()->text(), QStringLiteral("File"));
     EXPECT_EQ(adapter.actionFor(quickLook)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
 
     QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);  // disabled: nothing happens
