@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 #include <memory>
 
 using namespace corvane::ui;
@@ -176,4 +178,39 @@ TEST_F(X11PanelTest, ChildPanelsStayBelowTheirParentAndMoveWithIt)
     EXPECT_TRUE(waitUntil([&] {
         return probe->geometryInRoot(id(&parent)).topLeft() == main.topLeft() + QPoint(120, -40);
     }));
+}
+
+TEST_F(X11PanelTest, DraggingThePanelsBackgroundMovesItThroughTheWindowManager)
+{
+    FloatingPanel panel(QRect(400, 400, 96, 96));
+    panel.setMovableByWindowBackground(true);
+    panel.setLevel(NSScreenSaverWindowLevel);
+    panel.orderFront();
+    ASSERT_TRUE(managed(&panel));
+    ASSERT_TRUE(
+        waitUntil([&] { return probe->geometryInRoot(id(&panel)) == QRect(400, 400, 96, 96); }));
+
+    // Real pointer events from the X server's test extension.
+    const auto xdotool = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral("xdotool"), args);
+        return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    };
+    ASSERT_TRUE(
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("420"), QStringLiteral("420")}))
+        << "xdotool is needed for this test";
+    ASSERT_TRUE(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+    waitUntil([] { return false; }, 300);  // Qt asks the window manager to move
+    for (int step = 1; step <= 5; ++step) {
+        xdotool({QStringLiteral("mousemove"), QString::number(420 + 30 * step),
+                 QString::number(420 + 10 * step)});
+        waitUntil([] { return false; }, 50);
+    }
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_TRUE(waitUntil([&] {
+        return probe->geometryInRoot(id(&panel)).topLeft() == QPoint(550, 450);
+    })) << "panel at "
+        << probe->geometryInRoot(id(&panel)).x() << "," << probe->geometryInRoot(id(&panel)).y();
+    EXPECT_TRUE(waitUntil([&] { return panel.pos() == QPoint(550, 450); }));
 }
