@@ -1,4 +1,5 @@
 // Key-by-key observation of a dictionary.
+#include "QtPrinters.h"
 #include "platform/foundation/NullMarker.h"
 #include "platform/ui/ObservableDictionary.h"
 
