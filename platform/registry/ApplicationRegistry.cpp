@@ -91,8 +91,9 @@ bool isFolder(const QString& path)
 }
 
 // Appends the application bundles below root (depth first, names in order).
-// A link to a bundle is listed but never entered, so links cannot loop.
-void collectBundles(const QString& root, QStringList& found, int& folderBudget)
+// A link to a bundle is listed (in links, so that the bundle itself wins
+// over a link to it) but never entered, so links cannot loop.
+void collectBundles(const QString& root, QStringList& found, QStringList& links, int& folderBudget)
 {
     QList<QPair<QString, int>> stack{{root, 0}};
     while (!stack.isEmpty() && folderBudget-- > 0) {
@@ -110,7 +111,7 @@ void collectBundles(const QString& root, QStringList& found, int& folderBudget)
                 children.append({path, depth + 1});
             else if (types.at(i) == EntryType::Link && hasApplicationExtension(names.at(i)) &&
                      isFolder(path))
-                found.append(path);
+                links.append(path);
         }
         std::reverse(children.begin(), children.end());  // the first name is walked first
         stack += children;
@@ -218,9 +219,11 @@ QList<RegisteredApplication> registeredDesktopEntries()
 QList<RegisteredApplication> registeredApplications()
 {
     QStringList bundles;
+    QStringList links;
     int budget = kMaxWalkFolders;
     for (const QString& folder : paths::applicationFolders())
-        collectBundles(QDir::cleanPath(folder), bundles, budget);
+        collectBundles(QDir::cleanPath(folder), bundles, links, budget);
+    bundles += links;
     {
         const QMutexLocker lock(&registrationMutex);
         bundles += processRegistrations();

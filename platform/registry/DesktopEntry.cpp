@@ -195,8 +195,8 @@ QString escapeDesktopValue(const QString& text)
         case u'\r':
             out += QStringLiteral("\\r");
             break;
-        case u' ':  // leading blanks would be trimmed away
-            out += i == 0 ? QStringLiteral("\\s") : QStringLiteral(" ");
+        case u' ':  // blanks at either end would be trimmed away
+            out += i == 0 || i == text.size() - 1 ? QStringLiteral("\\s") : QStringLiteral(" ");
             break;
         default:
             out += c;

@@ -49,7 +49,7 @@ QString expandInside(const QString& arg, const DesktopEntry& entry, const QList<
                      bool* onlyCodes)
 {
     QString out;
-    *onlyCodes = true;
+    *onlyCodes = !arg.isEmpty();  // an empty argument was written so: keep it
     for (qsizetype i = 0; i < arg.size(); ++i) {
         if (arg.at(i) != u'%' || i + 1 == arg.size()) {
             out += arg.at(i);

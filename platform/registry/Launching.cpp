@@ -3,6 +3,7 @@
 #include "platform/bundles/Bundle.h"
 #include "platform/bundles/ExecutableArchitectures.h"
 #include "platform/foundation/FileIO.h"
+#include "platform/processes/ProcStat.h"
 #include "platform/registry/ApplicationRegistry.h"
 #include "platform/registry/DesktopLaunch.h"
 #include "platform/registry/DocumentHandlers.h"
@@ -65,6 +66,15 @@ void record(const LaunchRecord& r)
     }
     if (observer)
         observer(r);
+}
+
+// Whether the process still runs: the same process (not a later one with its
+// identifier) and not a zombie waiting for its parent to collect it.
+bool isAlive(const SerialNumber& serial)
+{
+    const auto stat = proc::readStat(serial.pid());
+    return stat && static_cast<std::uint32_t>(stat->startTicks) == serial.high &&
+           stat->state != 'Z' && stat->state != 'X';
 }
 
 // The status for an exec that failed with err; the file exists when a
@@ -248,7 +258,7 @@ void setActivator(Activator activator)
 QList<LaunchRecord> launchedApplications()
 {
     const QMutexLocker lock(&stateMutex);
-    records().removeIf([](const LaunchRecord& r) { return !r.serial.isRunning(); });
+    records().removeIf([](const LaunchRecord& r) { return !isAlive(r.serial); });
     return records();
 }
 

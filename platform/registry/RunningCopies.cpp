@@ -8,8 +8,10 @@
 #include <QFileInfo>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 namespace corvane::registry {
@@ -34,10 +36,27 @@ QString executableOf(pid_t pid)
     return path;
 }
 
+// /proc files report a size of 0, so they are read until their end (or the
+// bound), not by their size.
 QByteArray commandLineOf(pid_t pid)
 {
-    const QString path = QStringLiteral("/proc/%1/cmdline").arg(pid);
-    return readFileHead(path, kMaxCommandLineBytes).value_or(QByteArray());
+    const QByteArray path = "/proc/" + QByteArray::number(pid) + "/cmdline";
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes(kMaxCommandLineBytes, Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    ::close(fd);
+    bytes.truncate(done);
+    return bytes;
 }
 
 struct BundlePaths {
