@@ -29,11 +29,17 @@ constexpr qsizetype kMaxPersistentRegistrations = 256;
 const QString kRegistryDomain = QStringLiteral("com.4086KTZ.ApplicationRegistry");
 const QString kRegisteredBundlesKey = QStringLiteral("RegisteredBundles");
 
+// Bundles registered for the life of the process, in order, with a set for
+// quick membership (a volume survey asks about thousands).
+struct ProcessRegistrations {
+    QStringList paths;
+    QSet<QString> members;
+};
 QMutex registrationMutex;
-QStringList& processRegistrations()
+ProcessRegistrations& processRegistrations()
 {
-    static QStringList paths;  // guarded by registrationMutex
-    return paths;
+    static ProcessRegistrations registrations;  // guarded by registrationMutex
+    return registrations;
 }
 
 bool hasApplicationExtension(const QString& name)
@@ -216,7 +222,8 @@ QList<RegisteredApplication> registeredDesktopEntries()
     return result;
 }
 
-QList<RegisteredApplication> registeredApplications()
+// The registered bundles' clean paths, each once, without reading them.
+QStringList registeredBundlePaths()
 {
     QStringList bundles;
     QStringList links;
@@ -226,30 +233,40 @@ QList<RegisteredApplication> registeredApplications()
     bundles += links;
     {
         const QMutexLocker lock(&registrationMutex);
-        bundles += processRegistrations();
+        bundles += processRegistrations().paths;
     }
     bundles += persistentRegistrations();
 
-    QList<RegisteredApplication> result;
+    QStringList result;
     QSet<QString> seen;
     for (const QString& path : bundles) {
         const QString clean = QDir::cleanPath(path);
         if (!hasApplicationExtension(QFileInfo(clean).fileName()) || !isFolder(clean))
             continue;
-        if (!seen.contains(identityKey(clean))) {
-            seen.insert(identityKey(clean));
-            result.append(bundleApplication(clean));
+        const QString key = identityKey(clean);
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            result.append(clean);
         }
     }
-    result += registeredDesktopEntries();
     return result;
+}
+
+QList<RegisteredApplication> registeredApplications()
+{
+    QList<RegisteredApplication> result;
+    for (const QString& path : registeredBundlePaths())
+        result.append(bundleApplication(path));
+    return result + registeredDesktopEntries();
 }
 
 QList<QUrl> allApplicationURLs()
 {
     QList<QUrl> urls;
-    for (const RegisteredApplication& app : registeredApplications())
-        urls.append(app.url());
+    for (const QString& path : registeredBundlePaths())
+        urls.append(QUrl::fromLocalFile(path));
+    for (const RegisteredApplication& entry : registeredDesktopEntries())
+        urls.append(entry.url());
     return urls;
 }
 
@@ -260,8 +277,11 @@ void registerApplication(const QString& bundlePath, bool persistently)
         return;
     {
         const QMutexLocker lock(&registrationMutex);
-        if (!processRegistrations().contains(clean))
-            processRegistrations().append(clean);
+        ProcessRegistrations& r = processRegistrations();
+        if (!r.members.contains(clean)) {
+            r.members.insert(clean);
+            r.paths.append(clean);
+        }
     }
     if (!persistently)
         return;

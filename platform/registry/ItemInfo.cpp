@@ -60,6 +60,17 @@ bool isMountRoot(const QString& path, const struct stat& st)
     return ::stat(nativePath(up).constData(), &parent) == 0 && parent.st_dev != st.st_dev;
 }
 
+bool recognisesExecutable(const Bundle& bundle)
+{
+    const QString exe = bundle.executablePath();
+    if (exe.isEmpty())
+        return false;
+    if (readExecutableInfo(exe).kind != ExecutableKind::None)
+        return true;
+    const auto head = readFileHead(exe, 2);
+    return head && head->startsWith("#!");
+}
+
 // The flags of the item at path; target is the stat of what path names.
 ItemInfoFlags flagsOf(const QString& path, const struct stat& target)
 {
@@ -81,13 +92,14 @@ ItemInfoFlags flagsOf(const QString& path, const struct stat& target)
     if (!isApplicationName(name))
         return flags;
     flags |= kIsApplication | kExtensionIsHidden;
-    if (hasRecognisedExecutable(path))
+    const auto bundle = Bundle::open(path);
+    if (!bundle)
+        return flags;
+    if (recognisesExecutable(*bundle))
         flags |= kIsNativeApp | kPrivateNativeCode | kPrivateRegistered;
-    if (const auto bundle = Bundle::open(path)) {
-        const plist::Value* v = bundle->infoValue(QStringLiteral("NSAppleScriptEnabled"));
-        if (v && v->answersBoolValue() && v->boolValue())
-            flags |= kAppIsScriptable;
-    }
+    const plist::Value* v = bundle->infoValue(QStringLiteral("NSAppleScriptEnabled"));
+    if (v && v->answersBoolValue() && v->boolValue())
+        flags |= kAppIsScriptable;
     return flags;
 }
 
@@ -113,15 +125,7 @@ OSStatus lookUp(const QUrl& url, QString* path, struct stat* target, bool* isLin
 bool hasRecognisedExecutable(const QString& bundlePath)
 {
     const auto bundle = Bundle::open(bundlePath);
-    if (!bundle)
-        return false;
-    const QString exe = bundle->executablePath();
-    if (exe.isEmpty())
-        return false;
-    if (readExecutableInfo(exe).kind != ExecutableKind::None)
-        return true;
-    const auto head = readFileHead(exe, 2);
-    return head && head->startsWith("#!");
+    return bundle && recognisesExecutable(*bundle);
 }
 
 OSStatus itemInfoForURL(const QUrl& url, RequestedInfo which, ItemInfo* info)

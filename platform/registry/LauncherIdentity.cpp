@@ -99,9 +99,12 @@ QStringList childEnvironment(const QStringList& additions)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& name : allVariables())
         env.remove(name);
-    QStringList result = env.toStringList();
-    result += additions;
-    return result;
+    for (const QString& addition : additions) {
+        const qsizetype eq = addition.indexOf(u'=');
+        if (eq > 0)  // an addition replaces a variable of the same name
+            env.insert(addition.left(eq), addition.mid(eq + 1));
+    }
+    return env.toStringList();
 }
 
 QStringList loginItemEnvironment(const QString& executablePath)

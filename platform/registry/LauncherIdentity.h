@@ -56,7 +56,8 @@ LauncherIdentity launcherIdentityFromEnvironment(const QProcessEnvironment& env,
 QStringList launcherEnvironment(LaunchFlags flags);
 
 // The environment for a child: the current one without any launcher
-// variables, plus those given.
+// variables, plus those given ("NAME=value", replacing a variable of the
+// same name; entries without '=' are ignored).
 QStringList childEnvironment(const QStringList& additions);
 
 // The variables a login item sets to start executablePath, as "NAME=value".

@@ -203,11 +203,17 @@ TEST_F(LaunchingTest, DocumentsReachTheChosenApplicationAsArguments)
         QUrl(QStringLiteral("mailto:help@example.org?SUBJECT=Suggest%20a%20New%20Tool"))};
     LaunchParameters p;
     p.application = QUrl::fromLocalFile(app);
+    p.environment = {QStringLiteral("CORVANE_COLOUR=chosen")};
+    qputenv("CORVANE_COLOUR", "inherited");
     QList<SerialNumber> serials;
     ASSERT_EQ(openURLsWithRole(docs, roles::kAll, p, &serials), status::noErr);
+    qunsetenv("CORVANE_COLOUR");
     ASSERT_EQ(serials.size(), 1);
     const auto record = test::waitForRecord(desktop_.recordFolder(), serials.at(0).pid());
     ASSERT_TRUE(record);
+    EXPECT_EQ(record->corvaneEnvironment.value(QStringLiteral("CORVANE_COLOUR")),
+              QStringLiteral("chosen"))
+        << "a variable the caller gives must replace the inherited one";
     EXPECT_EQ(record->arguments.mid(1),
               (QStringList{doc, QStringLiteral(
                                     "mailto:help@example.org?SUBJECT=Suggest%20a%20New%20Tool")}));
