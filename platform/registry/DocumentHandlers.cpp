@@ -49,6 +49,14 @@ OSStatus describe(const QUrl& url, Document* doc)
             name.size() > 4 && name.endsWith(QStringLiteral(".app"), Qt::CaseInsensitive);
         return status::noErr;
     }
+    if (!S_ISREG(st.st_mode)) {
+        // Never read a pipe, socket or device for its content: it may block.
+        doc->mimeType = S_ISFIFO(st.st_mode)   ? QStringLiteral("inode/fifo")
+                        : S_ISSOCK(st.st_mode) ? QStringLiteral("inode/socket")
+                        : S_ISBLK(st.st_mode)  ? QStringLiteral("inode/blockdevice")
+                                               : QStringLiteral("inode/chardevice");
+        return status::noErr;
+    }
     doc->mimeType = QMimeDatabase().mimeTypeForFile(doc->path).name();
     const qsizetype dot = name.lastIndexOf(u'.');
     doc->extension = dot > 0 ? name.mid(dot + 1) : QString();

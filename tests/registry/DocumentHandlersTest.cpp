@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 using namespace corvane;
 using namespace corvane::registry;
 using fixtures::BundleBuilder;
@@ -154,6 +156,11 @@ TEST_F(DocumentHandlersTest, ParentTypesAndAddressesFindHandlersToo)
     EXPECT_EQ(
         defaultApplicationForURL(QUrl(QStringLiteral("gopher://example.org/")), roles::kAll, &app),
         status::kLSApplicationNotFoundErr);
+    const QString pipe = desktop_.home() + QStringLiteral("/pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_EQ(documentTypeForURL(QUrl::fromLocalFile(pipe), &type), status::noErr)
+        << "a pipe must be typed without being read, which would block";
+    EXPECT_EQ(type, QStringLiteral("inode/fifo"));
     EXPECT_EQ(
         defaultApplicationForURL(QUrl::fromLocalFile(desktop_.home() + QStringLiteral("/gone")),
                                  roles::kAll, &app),
