@@ -21,7 +21,8 @@ mkdir -p "$work" "$build/findings"
 "$seed_maker" "$work/seeds"
 
 status=0
-for pair in PropertyList:property-list ExecutableHeader:executable-header Bookmark:bookmark; do
+for pair in PropertyList:property-list ExecutableHeader:executable-header Bookmark:bookmark \
+    DesktopEntry:desktop-entry; do
     target="fuzz_${pair%%:*}"
     kind="${pair#*:}"
     corpus="$work/corpus-$kind"

@@ -70,5 +70,17 @@ int main(int argc, char** argv)
     const QString bookmarks = out + QStringLiteral("/bookmark");
     ok &= put(bookmarks, QStringLiteral("own"),
               bookmarkData(FileReference(QStringLiteral("/Applications/Seed.app"), 2049, 1234)));
+
+    const QString entries = out + QStringLiteral("/desktop-entry");
+    ok &= put(
+        entries, QStringLiteral("application.desktop"),
+        QByteArrayLiteral("[Desktop Entry]\nType=Application\nName=Seed\nName[de]=Saat\n"
+                          "Exec=\"/opt/My App/seed\" --open %F \"quoted \\\\\"x\\\\\"\" %i %c %%\n"
+                          "Icon=seed\nMimeType=text/plain;image/png;a\\;b;\n"
+                          "[Desktop Action New]\nExec=seed --new\n"));
+    ok &= put(entries, QStringLiteral("mimeapps.list"),
+              QByteArrayLiteral("[Default Applications]\ntext/plain=seed.desktop;other.desktop\n"
+                                "[Added Associations]\nimage/png=seed.desktop;\n"
+                                "[Removed Associations]\ntext/html=seed.desktop;\n"));
     return ok ? 0 : 1;
 }
