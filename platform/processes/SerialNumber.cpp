@@ -16,7 +16,11 @@ SerialNumber SerialNumber::forProcess(pid_t pid)
 
 bool SerialNumber::isRunning() const
 {
-    return isValid() && forProcess(pid()) == *this;
+    if (!isValid())
+        return false;
+    // A zombie has ended; only its parent has not collected it yet.
+    const auto stat = proc::readStat(pid());
+    return stat && stat->state != 'Z' && static_cast<std::uint32_t>(stat->startTicks) == high;
 }
 
 }  // namespace corvane

@@ -20,7 +20,8 @@ struct SerialNumber {
 
     bool isValid() const { return low != 0; }
     pid_t pid() const { return static_cast<pid_t>(low); }
-    // Whether the process it names is still the one running under its identifier.
+    // Whether the process it names is still the one running under its
+    // identifier (a zombie, ended but not yet collected, is not).
     bool isRunning() const;
 
     bool operator==(const SerialNumber&) const = default;

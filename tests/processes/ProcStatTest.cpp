@@ -76,6 +76,10 @@ TEST(ProcStat, ReadsRealProcessesAndNoticesTheirEnd)
     EXPECT_NE(serial, SerialNumber::forProcess(::getpid()));
 
     ::kill(child, SIGKILL);
+    // Ended but not collected: a zombie no longer counts as running.
+    for (int i = 0; i < 200 && proc::readStat(child) && proc::readStat(child)->state != 'Z'; ++i)
+        ::usleep(5000);
+    EXPECT_FALSE(serial.isRunning());
     ::waitpid(child, nullptr, 0);
     EXPECT_FALSE(proc::readStat(child));
     EXPECT_FALSE(serial.isRunning());
