@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileIO.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace corvane::survey {
