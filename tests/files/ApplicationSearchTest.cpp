@@ -3,6 +3,8 @@
 #include "platform/files/ApplicationSearch.h"
 #include "platform/files/Volumes.h"
 
+#include "tests/fixtures/QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>

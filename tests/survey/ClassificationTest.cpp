@@ -8,6 +8,8 @@
 #include "tests/fixtures/BundleBuilder.h"
 #include "tests/survey/SurveyTestEnvironment.h"
 
+#include "tests/fixtures/QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>

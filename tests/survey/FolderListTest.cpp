@@ -2,6 +2,8 @@
 // and sorted.
 #include "survey/engine/FolderList.h"
 
+#include "tests/fixtures/QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>

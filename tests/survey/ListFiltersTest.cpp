@@ -4,6 +4,8 @@
 #include "survey/engine/ApplicationRecord.h"
 #include "survey/engine/ListFilters.h"
 
+#include "tests/fixtures/QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
