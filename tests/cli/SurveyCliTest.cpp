@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
 
 using namespace corvane;
 
@@ -189,4 +190,33 @@ TEST_F(SurveyCliTest, FailuresNameTheStatusAndChangeNothing)
                                     QStringList{QStringLiteral("export")}}) {
         EXPECT_EQ(run(args).exitCode, 2) << args.join(u' ').toStdString();
     }
+}
+
+TEST_F(SurveyCliTest, AnotherVolumeIsListedWithoutItsMountPoint)
+{
+    // A tmpfs mounted in a private mount namespace stands for a second disk.
+    const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+    if (unshare.isEmpty())
+        GTEST_SKIP() << "unshare is not installed";
+    const QString mountPoint = env_.applications() + QStringLiteral("/Second Disk");
+    ASSERT_TRUE(QDir().mkpath(mountPoint));
+    const QString script = QStringLiteral(
+        "mount -t tmpfs none \"$1\" || exit 77\n"
+        "mkdir -p \"$1/Applications/Deep/er/still\" || exit 1\n"
+        "cp -a \"$2\" \"$1/Applications/\" && cp -a \"$2\" \"$1/Applications/Deep/er/still/\" || exit 1\n"
+        "exec \"$3\" folders \"$1\"\n");
+    QProcess p;
+    p.start(unshare, {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"),
+                      QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral("sh"), mountPoint,
+                      folder() + QStringLiteral("/Harbor Mail.app"), QStringLiteral(CORVANE_SURVEY_PROGRAM)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    if (p.exitCode() == 77 || p.readAllStandardError().contains("unshare failed"))
+        GTEST_SKIP() << "cannot mount a file system here";
+    ASSERT_EQ(p.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    // Titles leave out the mount point's three components, and the depth limit
+    // grows by them: the deepest bundle is filed three folders below the root.
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("/Applications\t") + mountPoint + QStringLiteral("/Applications"),
+                                  QStringLiteral("/Applications/Deep/er\t") + mountPoint +
+                                      QStringLiteral("/Applications/Deep/er")}));
 }
