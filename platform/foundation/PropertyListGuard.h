@@ -1,5 +1,5 @@
-// Pre-parse checks that keep hostile property lists away from libplist's
-// recursive parsers. Each check walks the input without recursion and in
+// The pre-parse check that keeps hostile binary property lists away from
+// libplist's recursive parser. It walks the input without recursion and in
 // time linear in its size.
 #pragma once
 
@@ -17,10 +17,5 @@ namespace corvane::plist::guard {
 // from several places count once per reference towards maxNodes, as a parser
 // that copies them makes that many values.
 QString checkBinary(const QByteArray& bytes, int maxDepth, std::uint64_t maxNodes);
-
-// Verifies that the XML elements nest properly (every closing tag matches the
-// open one) and no deeper than maxDepth containers. Comments, processing
-// instructions, CDATA sections and the document type declaration are skipped.
-QString checkXml(const QByteArray& bytes, int maxDepth);
 
 }  // namespace corvane::plist::guard

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileIO.h"
 #include "platform/foundation/PropertyListGuard.h"
+#include "platform/foundation/PropertyListXml.h"
 
 #include <plist/plist.h>
 
@@ -186,13 +187,18 @@ QByteArray bigEndianBytes(std::uint64_t v, int width)
     return b;
 }
 
+PlistPtr refuse(QString* error, const QString& why)
+{
+    if (error)
+        *error = why;
+    return nullptr;
+}
+
 PlistPtr toNode(const Value& value, QString* error)
 {
     switch (value.kind()) {
     case Value::Kind::Null:
-        if (error)
-            *error = QStringLiteral("the null marker cannot be written to a property list");
-        return nullptr;
+        return refuse(error, QStringLiteral("the null marker cannot be written to a property list"));
     case Value::Kind::Boolean:
         return PlistPtr(plist_new_bool(*value.boolean() ? 1 : 0));
     case Value::Kind::Integer: {
@@ -204,6 +210,8 @@ PlistPtr toNode(const Value& value, QString* error)
     case Value::Kind::Real:
         return PlistPtr(plist_new_real(*value.real()));
     case Value::Kind::String: {
+        if (value.string()->contains(QChar(0)))
+            return refuse(error, QStringLiteral("a string holding a NUL character cannot be written"));
         const QByteArray utf8 = value.string()->toUtf8();
         return PlistPtr(plist_new_string(utf8.constData()));
     }
@@ -230,6 +238,8 @@ PlistPtr toNode(const Value& value, QString* error)
         PlistPtr dict(plist_new_dict());
         const Dictionary& d = *value.dictionary();
         for (auto it = d.begin(); it != d.end(); ++it) {
+            if (it.key().contains(QChar(0)))
+                return refuse(error, QStringLiteral("a key holding a NUL character cannot be written"));
             PlistPtr child = toNode(it.value(), error);
             if (!child)
                 return nullptr;
@@ -265,22 +275,22 @@ ReadResult parse(const QByteArray& bytes, const Limits& limits)
         return failure(QStringLiteral("property list larger than %1 bytes").arg(limits.maxBytes),
                        format);
 
-    const QString refusal = format == Format::Binary
-                                ? guard::checkBinary(bytes, limits.maxDepth, limits.maxValues)
-                                : guard::checkXml(bytes, limits.maxDepth);
+    if (format == Format::Xml) {
+        ReadResult r;
+        r.format = format;
+        r.value = xml::read(bytes, limits.maxDepth, &r.error);
+        return r;
+    }
+
+    const QString refusal = guard::checkBinary(bytes, limits.maxDepth, limits.maxValues);
     if (!refusal.isEmpty())
         return failure(refusal, format);
 
     plist_t root = nullptr;
-    if (format == Format::Binary)
-        plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
-    else
-        plist_from_xml(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
+    plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
     PlistPtr owner(root);
     if (!root)
-        return failure(format == Format::Binary ? QStringLiteral("malformed binary property list")
-                                                : QStringLiteral("malformed XML property list"),
-                       format);
+        return failure(QStringLiteral("malformed binary property list"), format);
 
     ReadResult r;
     r.format = format;

@@ -1,10 +1,13 @@
 // Reading and writing property lists in the XML and binary formats.
 //
-// Parsing is done by libplist, behind guards for what it does not survive or
-// does not keep: input is size-checked and its nesting depth measured before
-// libplist sees it (libplist recurses without a limit), integers keep their
-// sign (libplist 2.2 holds them as unsigned), and dates keep their full range
-// and fractions (libplist 2.2 hands them out as 32-bit seconds).
+// Binary lists are parsed by libplist, behind a guard for what it does not
+// survive: the input's tables, references, nesting depth, expanded size and
+// strings are checked before libplist sees it (it recurses without a limit,
+// copies shared objects and aborts on strings holding NUL). Integers keep
+// their sign (libplist 2.2 holds them as unsigned) and dates their full range
+// and fractions (libplist 2.2 hands them out as 32-bit seconds). XML lists are
+// read by a streaming reader of our own, bounded the same way and about twice
+// as fast as libplist's. Both formats are written by libplist.
 #pragma once
 
 #include "platform/foundation/PropertyList.h"
@@ -40,8 +43,9 @@ ReadResult parse(const QByteArray& bytes, const Limits& limits = {});
 ReadResult readFile(const QString& path, const Limits& limits = {});
 
 // Serializes a value. Fails (nothing returned, error set) for values that a
-// property list cannot hold: the null marker, or nesting deeper than
-// limits.maxDepth. The XML format keeps dates to the whole second.
+// property list cannot hold: the null marker, strings or keys holding a NUL
+// character, or nesting deeper than limits.maxDepth. The XML format keeps
+// dates to the whole second.
 std::optional<QByteArray> serialize(const Value& value, Format format, QString* error = nullptr,
                                     const Limits& limits = {});
 

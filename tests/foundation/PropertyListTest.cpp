@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <cmath>
+#include <limits>
 #include <sys/stat.h>
 
 using namespace corvane;
@@ -373,5 +375,63 @@ TEST(PropertyList, PinnedFuzzFindingsStayHandled)
         const ReadResult again = parse(*bytes);
         ASSERT_TRUE(again) << name.toStdString();
         EXPECT_EQ(describe(*again.value), describe(*r.value)) << name.toStdString();
+    }
+}
+
+TEST(PropertyList, XmlDetails)
+{
+    const ReadResult r = parse(QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\"><dict>\n"
+        "  <!-- a comment --><key>text</key><string>a &amp; <![CDATA[<b>]]> &#233;</string>\n"
+        "  <key>hex</key><integer> 0x1F </integer>\n"
+        "  <key>big</key><integer>18446744073709551615</integer>\n"
+        "  <key>min</key><integer>-9223372036854775808</integer>\n"
+        "  <key>reals</key><array><real>nan</real><real>-infinity</real><real>2.5e3</real></array>\n"
+        "  <key>date</key><date>2001-01-01T00:01:00.5Z</date>\n"
+        "  <key>data</key><data>\n\tAAH/\n</data>\n"
+        "  <key>empty</key><dict/>\n"
+        "  <key>yes</key><true/>\n"
+        "</dict></plist>"));
+    ASSERT_TRUE(r) << r.error.toStdString();
+    const Value& v = *r.value;
+    EXPECT_EQ(v.find(QStringLiteral("text"))->toString(), QStringLiteral("a & <b> é"));
+    EXPECT_EQ(v.find(QStringLiteral("hex"))->toInt64(), 31);
+    EXPECT_TRUE(v.find(QStringLiteral("big"))->integer()->isUnsigned);
+    EXPECT_EQ(v.find(QStringLiteral("min"))->toInt64(), std::numeric_limits<std::int64_t>::min());
+    const Array& reals = *v.find(QStringLiteral("reals"))->array();
+    EXPECT_TRUE(std::isnan(*reals[0].real()));
+    EXPECT_EQ(*reals[1].real(), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(*reals[2].real(), 2500.0);
+    EXPECT_EQ(v.find(QStringLiteral("date"))->date()->secondsSinceReference, 60.5);
+    EXPECT_EQ(*v.find(QStringLiteral("data"))->data(), QByteArray("\x00\x01\xFF", 3));
+    EXPECT_TRUE(v.find(QStringLiteral("empty"))->dictionary()->isEmpty());
+    EXPECT_TRUE(v.find(QStringLiteral("yes"))->boolValue());
+}
+
+TEST(PropertyList, XmlThatIsNoPropertyList)
+{
+    const QByteArray cases[] = {
+        QByteArrayLiteral("<plist><integer>12a</integer></plist>"),
+        QByteArrayLiteral("<plist><integer>-18446744073709551615</integer></plist>"),
+        QByteArrayLiteral("<plist><date>yesterday</date></plist>"),
+        QByteArrayLiteral("<plist><date>2001-13-01T00:00:00Z</date></plist>"),
+        QByteArrayLiteral("<plist><data>!!!</data></plist>"),
+        QByteArrayLiteral("<plist><dict><string>no key</string></dict></plist>"),
+        QByteArrayLiteral("<plist><dict><key>dangling</key></dict></plist>"),
+        QByteArrayLiteral("<plist><key>outside</key></plist>"),
+        QByteArrayLiteral("<plist><string>a</string><string>b</string></plist>"),
+        QByteArrayLiteral("<plist><widget/></plist>"),
+        QByteArrayLiteral("<plist><true>x</true></plist>"),
+        QByteArrayLiteral("<plist>loose text</plist>"),
+        QByteArrayLiteral("<plist></plist>"),
+        QByteArrayLiteral("<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+                          "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]><plist><string>&e;&e;&e;&e;</string></plist>"),
+    };
+    for (const QByteArray& bytes : cases) {
+        const ReadResult r = parse(bytes);
+        EXPECT_FALSE(r) << "accepted: " << bytes.left(70).toStdString();
     }
 }
