@@ -1,8 +1,10 @@
 #include "platform/foundation/PropertyListXml.h"
 
-#include <QXmlStreamReader>
+
+#include <QByteArrayView>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -78,33 +80,20 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d)
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
+// A tokenizer for the subset of XML that property lists use, working on the
+// UTF-8 bytes: declarations, comments and processing instructions are
+// skipped, the five predefined entities and character references are
+// decoded, CDATA sections are kept verbatim. Internal entity declarations are
+// refused, so nothing expands beyond the input.
 class Reader {
 public:
-    Reader(const QByteArray& bytes, int maxDepth) : xml_(bytes), maxDepth_(maxDepth) {}
+    Reader(const QByteArray& bytes, int maxDepth) : s_(bytes.constData()), n_(bytes.size()), maxDepth_(maxDepth) {}
 
     std::optional<Value> run(QString* error)
     {
-        while (!xml_.atEnd() && error_.isEmpty()) {
-            switch (xml_.readNext()) {
-            case QXmlStreamReader::StartElement:
-                startElement();
-                break;
-            case QXmlStreamReader::EndElement:
-                endElement();
-                break;
-            case QXmlStreamReader::Characters:
-                if (!xml_.isWhitespace())
-                    fail(QStringLiteral("text outside a value"));
-                break;
-            default:
-                break;
-            }
-        }
-        if (error_.isEmpty() && xml_.hasError())
-            error_ = QStringLiteral("malformed XML property list: %1 (line %2)")
-                         .arg(xml_.errorString())
-                         .arg(xml_.lineNumber());
-        if (error_.isEmpty() && (!result_ || !frames_.empty()))
+        while (error_.isEmpty() && skipToMarkup())
+            markup();
+        if (error_.isEmpty() && (!result_ || !frames_.empty() || plistOpen_))
             error_ = QStringLiteral("XML property list holds no complete value");
         if (!error_.isEmpty()) {
             if (error)
@@ -115,79 +104,248 @@ public:
     }
 
 private:
-    void fail(const QString& why)
+    bool fail(const QString& why)
     {
         if (error_.isEmpty())
-            error_ = QStringLiteral("XML property list: %1 (line %2)").arg(why).arg(xml_.lineNumber());
+            error_ = QStringLiteral("XML property list: %1 at byte %2").arg(why).arg(pos_);
+        return false;
     }
 
-    void startElement()
+    bool startsWith(const char* text) const
     {
-        const QStringView name = xml_.name();
-        if (name == u"plist") {
-            if (sawPlist_ || result_ || !frames_.empty())
-                fail(QStringLiteral("misplaced <plist>"));
-            sawPlist_ = true;
-        } else if (name == u"array" || name == u"dict") {
+        const qsizetype len = static_cast<qsizetype>(std::strlen(text));
+        return n_ - pos_ >= len && std::memcmp(s_ + pos_, text, static_cast<size_t>(len)) == 0;
+    }
+
+    // Moves past the next occurrence of terminator.
+    bool skipPast(const char* terminator)
+    {
+        const qsizetype len = static_cast<qsizetype>(std::strlen(terminator));
+        for (qsizetype i = pos_; i + len <= n_; ++i) {
+            if (std::memcmp(s_ + i, terminator, static_cast<size_t>(len)) == 0) {
+                pos_ = i + len;
+                return true;
+            }
+        }
+        return fail(QStringLiteral("unterminated markup"));
+    }
+
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+    // Skips white space between elements; false at the end or on stray text.
+    bool skipToMarkup()
+    {
+        while (pos_ < n_ && isSpace(s_[pos_]))
+            ++pos_;
+        if (pos_ == n_)
+            return false;
+        if (s_[pos_] != '<')
+            return fail(QStringLiteral("text outside a value"));
+        return true;
+    }
+
+    void markup()
+    {
+        if (startsWith("<?"))
+            skipPast("?>");
+        else if (startsWith("<!--"))
+            skipPast("-->");
+        else if (startsWith("<!DOCTYPE"))
+            skipDoctype();
+        else if (startsWith("</"))
+            endTag();
+        else if (startsWith("<!"))
+            fail(QStringLiteral("unexpected markup"));
+        else
+            startTag();
+    }
+
+    void skipDoctype()
+    {
+        for (qsizetype i = pos_; i < n_; ++i) {
+            if (s_[i] == '[')
+                return void(fail(QStringLiteral("a document type with declarations of its own")));
+            if (s_[i] == '>') {
+                pos_ = i + 1;
+                return;
+            }
+        }
+        fail(QStringLiteral("unterminated document type"));
+    }
+
+    // Reads a tag name at pos_; empty when there is none.
+    QByteArray name()
+    {
+        const qsizetype start = pos_;
+        while (pos_ < n_ && !isSpace(s_[pos_]) && s_[pos_] != '>' && s_[pos_] != '/')
+            ++pos_;
+        return QByteArray(s_ + start, pos_ - start);
+    }
+
+    // Skips attributes up to the tag's end; returns whether it closed itself.
+    std::optional<bool> tagEnd()
+    {
+        char quote = 0;
+        for (; pos_ < n_; ++pos_) {
+            const char c = s_[pos_];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                const bool empty = s_[pos_ - 1] == '/';
+                ++pos_;
+                return empty;
+            }
+        }
+        fail(QStringLiteral("unterminated tag"));
+        return std::nullopt;
+    }
+
+    void startTag()
+    {
+        ++pos_;
+        const QByteArray tag = name();
+        const auto selfClosing = tagEnd();
+        if (!selfClosing)
+            return;
+        if (tag == "plist") {
+            if (plistOpen_ || result_ || !frames_.empty())
+                return void(fail(QStringLiteral("misplaced <plist>")));
+            plistOpen_ = !*selfClosing;
+        } else if (tag == "array" || tag == "dict") {
             if (static_cast<int>(frames_.size()) >= maxDepth_) {
                 error_ = QStringLiteral("property list nested deeper than %1 levels").arg(maxDepth_);
                 return;
             }
-            frames_.push_back(Frame{name == u"dict", {}, {}, std::nullopt});
-        } else if (name == u"key") {
-            readKey();
+            frames_.push_back(Frame{tag == "dict", {}, {}, std::nullopt});
+            if (*selfClosing)
+                closeContainer();
         } else {
-            readScalar(name.toString());
+            QString text;
+            if (!*selfClosing && !elementText(tag, text))
+                return;
+            scalar(tag, text);
         }
     }
 
-    void endElement()
+    void endTag()
     {
-        const QStringView name = xml_.name();
-        if (name != u"array" && name != u"dict")
-            return;  // </plist>; scalars and keys consume their own end
+        pos_ += 2;
+        const QByteArray tag = name();
+        if (!tagEnd())
+            return;
+        if (tag == "plist" && plistOpen_ && frames_.empty()) {
+            plistOpen_ = false;
+            return;
+        }
+        if (frames_.empty() || tag != (frames_.back().isDictionary ? "dict" : "array"))
+            return void(fail(QStringLiteral("mismatched </%1>").arg(QString::fromUtf8(tag))));
+        closeContainer();
+    }
+
+    void closeContainer()
+    {
         Frame frame = std::move(frames_.back());
         frames_.pop_back();
         if (frame.key)
-            return fail(QStringLiteral("a key without a value"));
+            return void(fail(QStringLiteral("a key without a value")));
         deliver(frame.isDictionary ? Value(std::move(frame.dictionary)) : Value(std::move(frame.array)));
     }
 
-    void readKey()
+    // Reads the text of a scalar element up to its end tag.
+    bool elementText(const QByteArray& tag, QString& text)
     {
-        if (frames_.empty() || !frames_.back().isDictionary || frames_.back().key)
-            return fail(QStringLiteral("a key outside a dictionary"));
-        frames_.back().key = xml_.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
+        QByteArray utf8;
+        while (pos_ < n_) {
+            const char c = s_[pos_];
+            if (c == '&') {
+                if (!entity(utf8))
+                    return false;
+            } else if (c != '<') {
+                const qsizetype start = pos_;
+                while (pos_ < n_ && s_[pos_] != '<' && s_[pos_] != '&')
+                    ++pos_;
+                utf8.append(s_ + start, pos_ - start);
+            } else if (startsWith("<![CDATA[")) {
+                const qsizetype start = pos_ + 9;
+                if (!skipPast("]]>"))
+                    return false;
+                utf8.append(s_ + start, pos_ - 3 - start);
+            } else if (startsWith("<!--")) {
+                if (!skipPast("-->"))
+                    return false;
+            } else if (startsWith("</")) {
+                pos_ += 2;
+                if (name() != tag || !tagEnd())
+                    return fail(QStringLiteral("mismatched end of <%1>").arg(QString::fromUtf8(tag)));
+                text = QString::fromUtf8(utf8);
+                return true;
+            } else {
+                return fail(QStringLiteral("an element inside <%1>").arg(QString::fromUtf8(tag)));
+            }
+        }
+        return fail(QStringLiteral("unterminated <%1>").arg(QString::fromUtf8(tag)));
     }
 
-    void readScalar(const QString& name)
+    bool entity(QByteArray& out)
     {
-        const QString text = xml_.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
-        if (xml_.hasError())
-            return;
+        const qsizetype end = QByteArrayView(s_ + pos_, n_ - pos_).indexOf(';');
+        if (end < 2 || end > 12)
+            return fail(QStringLiteral("a malformed entity reference"));
+        const QByteArray ref(s_ + pos_ + 1, end - 1);
+        pos_ += end + 1;
+        static const struct { const char* name; char value; } kNamed[] = {
+            {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
+        for (const auto& e : kNamed) {
+            if (ref == e.name) {
+                out.append(e.value);
+                return true;
+            }
+        }
+        bool ok = false;
+        const uint code = ref.startsWith("#x") ? ref.mid(2).toUInt(&ok, 16)
+                          : ref.startsWith('#') ? ref.mid(1).toUInt(&ok, 10)
+                                                : 0;
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return fail(QStringLiteral("an unknown or invalid entity &%1;").arg(QString::fromUtf8(ref)));
+        const char32_t c = code;
+        out.append(QString::fromUcs4(&c, 1).toUtf8());
+        return true;
+    }
+
+    void scalar(const QByteArray& tag, const QString& text)
+    {
         std::optional<Value> value;
-        if (name == QStringLiteral("string")) {
+        if (tag == "key") {
+            if (frames_.empty() || !frames_.back().isDictionary || frames_.back().key)
+                return void(fail(QStringLiteral("a key outside a dictionary")));
+            frames_.back().key = text;
+            return;
+        }
+        if (tag == "string") {
             value = Value(text);
-        } else if (name == QStringLiteral("integer")) {
+        } else if (tag == "integer") {
             if (auto i = parseInteger(text))
                 value = Value(*i);
-        } else if (name == QStringLiteral("real")) {
+        } else if (tag == "real") {
             if (auto d = parseReal(text))
                 value = Value(*d);
-        } else if (name == QStringLiteral("true") || name == QStringLiteral("false")) {
+        } else if (tag == "true" || tag == "false") {
             if (text.trimmed().isEmpty())
-                value = Value(name == QStringLiteral("true"));
-        } else if (name == QStringLiteral("date")) {
+                value = Value(tag == "true");
+        } else if (tag == "date") {
             if (auto d = parseDate(text.trimmed()))
                 value = Value(Date{*d});
-        } else if (name == QStringLiteral("data")) {
+        } else if (tag == "data") {
             if (auto bytes = parseData(text))
                 value = Value(*bytes);
         } else {
-            return fail(QStringLiteral("unknown element <%1>").arg(name));
+            return void(fail(QStringLiteral("unknown element <%1>").arg(QString::fromUtf8(tag))));
         }
         if (!value)
-            return fail(QStringLiteral("a <%1> that does not parse").arg(name));
+            return void(fail(QStringLiteral("a <%1> that does not parse").arg(QString::fromUtf8(tag))));
         deliver(std::move(*value));
     }
 
@@ -195,7 +353,7 @@ private:
     {
         if (frames_.empty()) {
             if (result_)
-                return fail(QStringLiteral("more than one value"));
+                return void(fail(QStringLiteral("more than one value")));
             result_ = std::move(value);
             return;
         }
@@ -205,16 +363,18 @@ private:
             return;
         }
         if (!top.key)
-            return fail(QStringLiteral("a dictionary value without a key"));
+            return void(fail(QStringLiteral("a dictionary value without a key")));
         top.dictionary.insert(*top.key, std::move(value));
         top.key.reset();
     }
 
-    QXmlStreamReader xml_;
+    const char* s_;
+    qsizetype n_;
+    qsizetype pos_ = 0;
     int maxDepth_;
     std::vector<Frame> frames_;
     std::optional<Value> result_;
-    bool sawPlist_ = false;
+    bool plistOpen_ = false;
     QString error_;
 };
 
@@ -254,7 +414,17 @@ std::optional<double> parseDate(const QString& text)
 
 std::optional<Value> read(const QByteArray& bytes, int maxDepth, QString* error)
 {
-    return Reader(bytes, maxDepth).run(error);
+    // The tokenizer reads UTF-8; a document in UTF-16 (with its byte order
+    // mark) is converted first.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+                                                bytes.size() / 2);
+        QByteArray utf8 = text.toUtf8();
+        utf8.replace("encoding=\"UTF-16\"", "encoding=\"UTF-8\"");
+        return Reader(utf8, maxDepth).run(error);
+    }
+    const qsizetype bom = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    return Reader(bom ? bytes.mid(bom) : bytes, maxDepth).run(error);
 }
 
 }  // namespace corvane::plist::xml

@@ -435,3 +435,16 @@ TEST(PropertyList, XmlThatIsNoPropertyList)
         EXPECT_FALSE(r) << "accepted: " << bytes.left(70).toStdString();
     }
 }
+
+TEST(PropertyList, XmlInUtf16AndWithAByteOrderMark)
+{
+    const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><plist><string>Übersicht</string></plist>");
+    QByteArray utf16("\xFF\xFE", 2);
+    utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    const ReadResult r = parse(utf16);
+    ASSERT_TRUE(r) << r.error.toStdString();
+    EXPECT_EQ(r.value->toString(), QStringLiteral("Übersicht"));
+    const ReadResult bom = parse(QByteArray("\xEF\xBB\xBF<plist><true/></plist>"));
+    ASSERT_TRUE(bom) << bom.error.toStdString();
+    EXPECT_TRUE(bom.value->boolValue());
+}
