@@ -174,12 +174,12 @@ private:
     }
 
     // Reads a tag name at pos_; empty when there is none.
-    QByteArray name()
+    QByteArrayView name()
     {
         const qsizetype start = pos_;
         while (pos_ < n_ && !isSpace(s_[pos_]) && s_[pos_] != '>' && s_[pos_] != '/')
             ++pos_;
-        return QByteArray(s_ + start, pos_ - start);
+        return QByteArrayView(s_ + start, pos_ - start);
     }
 
     // Skips attributes up to the tag's end; returns whether it closed itself.
@@ -206,7 +206,7 @@ private:
     void startTag()
     {
         ++pos_;
-        const QByteArray tag = name();
+        const QByteArrayView tag = name();
         const auto selfClosing = tagEnd();
         if (!selfClosing)
             return;
@@ -233,7 +233,7 @@ private:
     void endTag()
     {
         pos_ += 2;
-        const QByteArray tag = name();
+        const QByteArrayView tag = name();
         if (!tagEnd())
             return;
         if (tag == "plist" && plistOpen_ && frames_.empty()) {
@@ -241,7 +241,7 @@ private:
             return;
         }
         if (frames_.empty() || tag != (frames_.back().isDictionary ? "dict" : "array"))
-            return void(fail(QStringLiteral("mismatched </%1>").arg(QString::fromUtf8(tag))));
+            return void(fail(QStringLiteral("mismatched </%1>").arg(QString::fromUtf8(tag.toByteArray()))));
         closeContainer();
     }
 
@@ -255,8 +255,19 @@ private:
     }
 
     // Reads the text of a scalar element up to its end tag.
-    bool elementText(const QByteArray& tag, QString& text)
+    bool elementText(QByteArrayView tag, QString& text)
     {
+        // Most elements hold plain text straight up to their end tag.
+        const qsizetype start = pos_;
+        qsizetype end = pos_;
+        while (end < n_ && s_[end] != '<' && s_[end] != '&')
+            ++end;
+        if (end + 2 + tag.size() < n_ && s_[end] == '<' && s_[end + 1] == '/' &&
+            QByteArrayView(s_ + end + 2, tag.size()) == tag && s_[end + 2 + tag.size()] == '>') {
+            text = QString::fromUtf8(s_ + start, end - start);
+            pos_ = end + 3 + tag.size();
+            return true;
+        }
         QByteArray utf8;
         while (pos_ < n_) {
             const char c = s_[pos_];
@@ -279,14 +290,14 @@ private:
             } else if (startsWith("</")) {
                 pos_ += 2;
                 if (name() != tag || !tagEnd())
-                    return fail(QStringLiteral("mismatched end of <%1>").arg(QString::fromUtf8(tag)));
+                    return fail(QStringLiteral("mismatched end of <%1>").arg(QString::fromUtf8(tag.toByteArray())));
                 text = QString::fromUtf8(utf8);
                 return true;
             } else {
-                return fail(QStringLiteral("an element inside <%1>").arg(QString::fromUtf8(tag)));
+                return fail(QStringLiteral("an element inside <%1>").arg(QString::fromUtf8(tag.toByteArray())));
             }
         }
-        return fail(QStringLiteral("unterminated <%1>").arg(QString::fromUtf8(tag)));
+        return fail(QStringLiteral("unterminated <%1>").arg(QString::fromUtf8(tag.toByteArray())));
     }
 
     bool entity(QByteArray& out)
@@ -315,7 +326,7 @@ private:
         return true;
     }
 
-    void scalar(const QByteArray& tag, const QString& text)
+    void scalar(QByteArrayView tag, const QString& text)
     {
         std::optional<Value> value;
         if (tag == "key") {
@@ -342,10 +353,10 @@ private:
             if (auto bytes = parseData(text))
                 value = Value(*bytes);
         } else {
-            return void(fail(QStringLiteral("unknown element <%1>").arg(QString::fromUtf8(tag))));
+            return void(fail(QStringLiteral("unknown element <%1>").arg(QString::fromUtf8(tag.toByteArray()))));
         }
         if (!value)
-            return void(fail(QStringLiteral("a <%1> that does not parse").arg(QString::fromUtf8(tag))));
+            return void(fail(QStringLiteral("a <%1> that does not parse").arg(QString::fromUtf8(tag.toByteArray()))));
         deliver(std::move(*value));
     }
 
