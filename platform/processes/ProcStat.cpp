@@ -1,11 +1,10 @@
 #include "platform/processes/ProcStat.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/processes/ProcFiles.h"
+
 #include <array>
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 
 namespace corvane::proc {
 
@@ -42,12 +41,27 @@ bool toNumber(QByteArrayView field, T& out)
     return ec == std::errc() && end == field.data() + field.size();
 }
 
+constexpr int kMostFieldsCounted = 64;
+
+int countFields(QByteArrayView text, qsizetype open, qsizetype close)
+{
+    if (open < 1 || close < open)
+        return open >= 1 ? 1 : 0;
+    FieldCursor cursor(text.sliced(close + 1));
+    int n = 2;
+    while (n < kMostFieldsCounted && !cursor.next().isEmpty())
+        ++n;
+    return n;
+}
+
 }  // namespace
 
-std::optional<StatFields> parseStat(QByteArrayView text)
+std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound)
 {
     const qsizetype open = text.indexOf('(');
     const qsizetype close = text.lastIndexOf(')');
+    if (fieldsFound)
+        *fieldsFound = countFields(text, open, close);
     if (open < 1 || close < open)
         return std::nullopt;
     StatFields f;
@@ -57,7 +71,7 @@ std::optional<StatFields> parseStat(QByteArrayView text)
 
     // Fields from 3 (state) on, numbered as proc(5) numbers them.
     FieldCursor cursor(text.sliced(close + 1));
-    std::array<QByteArrayView, 25> fields{};
+    std::array<QByteArrayView, kStatFieldsNeeded + 1> fields{};
     for (size_t n = 3; n < fields.size(); ++n) {
         fields[n] = cursor.next();
         if (fields[n].isEmpty())
@@ -72,35 +86,36 @@ std::optional<StatFields> parseStat(QByteArrayView text)
     return ok ? std::optional(f) : std::nullopt;
 }
 
-std::optional<StatFields> readStat(pid_t pid, pid_t tid)
+StatReading readStatFile(const char* path)
 {
-    // The line fits this buffer: the name is at most 64 bytes, the 50-odd
+    // The line fits this buffer: the name is at most 64 bytes, the 52
     // numbers at most 20 digits each.
     std::array<char, 2048> buffer;
-    char path[64];
-    if (tid > 0)
-        std::snprintf(path, sizeof path, "/proc/%d/task/%d/stat", pid, tid);
-    else
-        std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    ssize_t n;
-    do {
-        n = ::read(fd, buffer.data(), buffer.size());
-    } while (n < 0 && errno == EINTR);
-    const int readError = errno;
-    ::close(fd);
-    if (n <= 0) {
-        errno = n < 0 ? readError : ESRCH;
-        return std::nullopt;
+    const ReadOutcome read = readProcFile(path, buffer.data(), buffer.size());
+    StatReading result;
+    if (!read.ok()) {
+        result.error = read.error;
+        return result;
     }
-    auto fields = parseStat(QByteArrayView(buffer.data(), n));
-    if (!fields) {
-        errno = EINVAL;
-        return std::nullopt;
+    if (read.size == 0) {
+        // An empty stat file: the process ended while its file was open.
+        result.error = ESRCH;
+        return result;
     }
-    return fields;
+    result.fields = parseStat(QByteArrayView(buffer.data(), read.size), &result.fieldsFound);
+    if (!result.fields)
+        result.error = EBADMSG;
+    return result;
+}
+
+std::optional<StatFields> readStat(pid_t pid, pid_t tid)
+{
+    ProcPath path(QByteArrayLiteral("/proc"));
+    const StatReading r =
+        readStatFile(tid > 0 ? path.forThread(pid, tid, "/stat") : path.forProcess(pid, "/stat"));
+    if (!r.fields)
+        errno = r.error == EBADMSG ? EINVAL : r.error;
+    return r.fields;
 }
 
 }  // namespace corvane::proc

@@ -23,10 +23,28 @@ struct StatFields {
     std::int64_t residentPages = 0;
 };
 
+// The number of leading fields (numbered from 1, as proc(5) numbers them) a
+// line must hold for parseStat to read every member of StatFields.
+inline constexpr int kStatFieldsNeeded = 24;
+
 // Parses one stat line. The name may hold spaces and parentheses: it ends at
 // the last ')'. Returns nothing when the line is cut short or a field is not
-// a number.
-std::optional<StatFields> parseStat(QByteArrayView text);
+// a number. fieldsFound, when given, receives the number of fields the line
+// holds (the identifier and the name count as fields 1 and 2; counting stops
+// at 64), so a caller can say how short a cut line was.
+std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound = nullptr);
+
+// The result of reading one stat file: the fields, or the error number of the
+// failed read (ENOENT or ESRCH for a vanished process or thread), or EBADMSG
+// for a line that could not be parsed, with the number of fields it held.
+struct StatReading {
+    std::optional<StatFields> fields;
+    int error = 0;
+    int fieldsFound = 0;
+};
+
+// Reads and parses the stat file at path (any proc root).
+StatReading readStatFile(const char* path);
 
 // Reads and parses /proc/<pid>/stat (or a thread's, when tid is given).
 // Nothing when the process is gone or the line cannot be parsed; errno is
