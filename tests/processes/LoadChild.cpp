@@ -3,16 +3,20 @@
 // "ready" on standard output once every thread runs, and then waits to be
 // killed (it dies with its parent, too).
 //
-//   corvane-load-child [--busy N] [--idle N] [--churn] [--resident MB] [--exit-after MS]
-//                      [--user UID]
+//   corvane-load-child [--busy N [--duty PERCENT]] [--idle N] [--churn] [--resident MB]
+//                      [--exit-after MS] [--user UID]
 //
 // --busy N      N threads that spin without pause
+// --duty P      busy threads spin for P % of every 10 ms and sleep the rest: a
+//               load that stays steady on a crowded machine, where the
+//               scheduler favours threads that sleep
 // --idle N      N threads that sleep
 // --churn       one thread that starts and joins short-lived threads without end
 // --resident MB MB mebibytes allocated and touched, so they stay resident
 // --exit-after  the process exits by itself after MS milliseconds
 // --user UID    runs as that user (started by root)
 #include <sys/prctl.h>
+#include <time.h>
 #include <unistd.h>
 #include <atomic>
 #include <chrono>
@@ -26,12 +30,44 @@
 namespace {
 
 std::atomic<unsigned long> sink{0};
+int dutyPercent = 100;
+
+constexpr long kPeriodNs = 10'000'000;
+
+void advance(timespec& t, long ns)
+{
+    t.tv_nsec += ns;
+    while (t.tv_nsec >= 1'000'000'000) {
+        t.tv_nsec -= 1'000'000'000;
+        ++t.tv_sec;
+    }
+}
+
+bool before(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
 
 void spin()
 {
     unsigned long n = 0;
-    for (;;)
-        sink.store(++n, std::memory_order_relaxed);
+    if (dutyPercent >= 100) {
+        for (;;)
+            sink.store(++n, std::memory_order_relaxed);
+    }
+    timespec period{};
+    ::clock_gettime(CLOCK_MONOTONIC, &period);
+    for (;;) {
+        timespec busyUntil = period;
+        advance(busyUntil, kPeriodNs / 100 * dutyPercent);
+        timespec now{};
+        do {
+            sink.store(++n, std::memory_order_relaxed);
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+        } while (before(now, busyUntil));
+        advance(period, kPeriodNs);
+        ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &period, nullptr);
+    }
 }
 
 void sleepForever()
@@ -74,6 +110,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--busy"))
             busy = argumentAfter(i, argc, argv);
+        else if (!std::strcmp(argv[i], "--duty"))
+            dutyPercent = argumentAfter(i, argc, argv);
         else if (!std::strcmp(argv[i], "--idle"))
             idle = argumentAfter(i, argc, argv);
         else if (!std::strcmp(argv[i], "--resident"))
