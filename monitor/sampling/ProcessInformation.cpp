@@ -9,7 +9,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <new>
 
 namespace corvane::sampling {
@@ -34,7 +36,9 @@ const QString& wordSizeText(proc::WordSize size)
 
 QString percentText(double value)
 {
-    return QString::asprintf("%.1f", value);
+    char text[64];
+    const int n = std::snprintf(text, sizeof text, "%.1f", value);
+    return QString::fromLatin1(text, std::clamp(n, 0, static_cast<int>(sizeof text) - 1));
 }
 
 }  // namespace

@@ -9,11 +9,13 @@
 
 namespace corvane::proc {
 
-ReadOutcome readProcFile(const char* path, char* buffer, std::size_t capacity)
+static_assert(kWorkingDirectory == AT_FDCWD);
+
+ReadOutcome readProcFile(const char* path, char* buffer, std::size_t capacity, int directoryFd)
 {
     if (!path)
         return {-1, ENAMETOOLONG};
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::openat(directoryFd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return {-1, errno};
     ssize_t n;

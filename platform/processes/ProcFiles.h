@@ -18,6 +18,9 @@
 
 namespace corvane::proc {
 
+// AT_FDCWD, without including <fcntl.h> here.
+inline constexpr int kWorkingDirectory = -100;
+
 // The outcome of reading one file: the number of bytes read (0 or more), or
 // -1 with the error number of the failed open or read.
 struct ReadOutcome {
@@ -28,8 +31,10 @@ struct ReadOutcome {
 
 // Reads at most capacity bytes of the file at path (NUL-terminated) into
 // buffer, with one read call: /proc generates records whole, so one read
-// sees a consistent record. Never blocks on FIFOs.
-ReadOutcome readProcFile(const char* path, char* buffer, std::size_t capacity);
+// sees a consistent record. Never blocks on FIFOs. A relative path is taken
+// from the open directory directoryFd (AT_FDCWD: the working directory).
+ReadOutcome readProcFile(const char* path, char* buffer, std::size_t capacity,
+                         int directoryFd = kWorkingDirectory);
 
 // Builds paths under a proc root ("/proc" or a test fixture's folder) into a
 // fixed buffer. format() returns nullptr when the path would not fit.

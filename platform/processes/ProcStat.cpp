@@ -13,23 +13,21 @@ namespace {
 // Splits the text after the name into space-separated fields.
 class FieldCursor {
 public:
-    explicit FieldCursor(QByteArrayView rest) : rest_(rest) {}
+    explicit FieldCursor(QByteArrayView rest) : p_(rest.data()), end_(rest.data() + rest.size()) {}
 
     QByteArrayView next()
     {
-        qsizetype i = 0;
-        while (i < rest_.size() && rest_[i] == ' ')
-            ++i;
-        qsizetype j = i;
-        while (j < rest_.size() && rest_[j] != ' ' && rest_[j] != '\n')
-            ++j;
-        const QByteArrayView field = rest_.sliced(i, j - i);
-        rest_ = rest_.sliced(j);
-        return field;
+        while (p_ < end_ && *p_ == ' ')
+            ++p_;
+        const char* start = p_;
+        while (p_ < end_ && *p_ != ' ' && *p_ != '\n')
+            ++p_;
+        return QByteArrayView(start, p_ - start);
     }
 
 private:
-    QByteArrayView rest_;
+    const char* p_;
+    const char* end_;
 };
 
 template <typename T>
@@ -56,12 +54,10 @@ int countFields(QByteArrayView text, qsizetype open, qsizetype close)
 
 }  // namespace
 
-std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound)
+namespace {
+
+std::optional<StatFields> parseFields(QByteArrayView text, qsizetype open, qsizetype close)
 {
-    const qsizetype open = text.indexOf('(');
-    const qsizetype close = text.lastIndexOf(')');
-    if (fieldsFound)
-        *fieldsFound = countFields(text, open, close);
     if (open < 1 || close < open)
         return std::nullopt;
     StatFields f;
@@ -86,12 +82,25 @@ std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound)
     return ok ? std::optional(f) : std::nullopt;
 }
 
-StatReading readStatFile(const char* path)
+}  // namespace
+
+std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound)
+{
+    const qsizetype open = text.indexOf('(');
+    const qsizetype close = text.lastIndexOf(')');
+    auto fields = parseFields(text, open, close);
+    // Counting every field costs as much as parsing; only a refused line needs it.
+    if (!fields && fieldsFound)
+        *fieldsFound = countFields(text, open, close);
+    return fields;
+}
+
+StatReading readStatFile(const char* path, int directoryFd)
 {
     // The line fits this buffer: the name is at most 64 bytes, the 52
     // numbers at most 20 digits each.
     std::array<char, 2048> buffer;
-    const ReadOutcome read = readProcFile(path, buffer.data(), buffer.size());
+    const ReadOutcome read = readProcFile(path, buffer.data(), buffer.size(), directoryFd);
     StatReading result;
     if (!read.ok()) {
         result.error = read.error;

@@ -2,6 +2,8 @@
 // parser takes text, so fixtures test it; readers only open and read.
 #pragma once
 
+#include "platform/processes/ProcFiles.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -29,9 +31,9 @@ inline constexpr int kStatFieldsNeeded = 24;
 
 // Parses one stat line. The name may hold spaces and parentheses: it ends at
 // the last ')'. Returns nothing when the line is cut short or a field is not
-// a number. fieldsFound, when given, receives the number of fields the line
-// holds (the identifier and the name count as fields 1 and 2; counting stops
-// at 64), so a caller can say how short a cut line was.
+// a number. Then fieldsFound, when given, receives the number of fields the
+// line holds (the identifier and the name count as fields 1 and 2; counting
+// stops at 64), so a caller can say how short a cut line was.
 std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound = nullptr);
 
 // The result of reading one stat file: the fields, or the error number of the
@@ -43,8 +45,9 @@ struct StatReading {
     int fieldsFound = 0;
 };
 
-// Reads and parses the stat file at path (any proc root).
-StatReading readStatFile(const char* path);
+// Reads and parses the stat file at path (any proc root); a relative path is
+// taken from the open directory directoryFd.
+StatReading readStatFile(const char* path, int directoryFd = kWorkingDirectory);
 
 // Reads and parses /proc/<pid>/stat (or a thread's, when tid is given).
 // Nothing when the process is gone or the line cannot be parsed; errno is

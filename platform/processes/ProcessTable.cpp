@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <limits>
 
@@ -103,7 +106,18 @@ ProcessTable::ProcessTable(Options options) : options_(std::move(options)), path
         options_.clock = bootClockNow;
 }
 
-ProcessTable::~ProcessTable() = default;
+ProcessTable::~ProcessTable()
+{
+    closeTaskFolder();
+}
+
+void ProcessTable::closeTaskFolder()
+{
+    if (taskFolder_ >= 0)
+        ::close(taskFolder_);
+    taskFolder_ = -1;
+    taskFolderPid_ = 0;
+}
 
 ProcessTable& ProcessTable::shared()
 {
@@ -136,6 +150,10 @@ int ProcessTable::processError(pid_t pid, int error)
 void ProcessTable::noteEnded(pid_t pid)
 {
     history_.forget(pid);
+    if (taskFolderPid_ == pid)
+        closeTaskFolder();
+    if (mainThread_ && mainThread_->pid == pid)
+        mainThread_.reset();
 }
 
 std::optional<QByteArray> ProcessTable::executablePath(pid_t pid, QueryError& why)
@@ -174,13 +192,16 @@ std::optional<TaskInfo> ProcessTable::taskInfo(pid_t pid, bool withWordSize, Que
         why.error = ESRCH;
         return std::nullopt;
     }
-    const StatReading stat = readStatFile(path_.forProcess(pid, "/stat"));
+    // The main thread's record holds the process's thread count and resident
+    // size, and its own CPU time, which its usage query will want next.
+    const StatReading stat = readStatFile(path_.forThread(pid, pid, "/stat"));
     if (!stat.fields) {
         why.error = stat.error == EBADMSG ? EBADMSG : processError(pid, stat.error);
         why.expectedFields = kStatFieldsNeeded;
         why.foundFields = stat.fieldsFound;
         return std::nullopt;
     }
+    mainThread_ = MainThreadReading{pid, *stat.fields, now()};
     if (hasExited(*stat.fields)) {
         noteEnded(pid);
         why.error = ESRCH;
@@ -206,23 +227,38 @@ std::optional<std::vector<pid_t>> ProcessTable::threadList(pid_t pid, std::size_
         why.error = ESRCH;
         return std::nullopt;
     }
-    Directory task(path_.forProcess(pid, "/task"));
-    if (!task.isOpen()) {
-        why.error = processError(pid, task.error());
+    closeTaskFolder();
+    const char* folder = path_.forProcess(pid, "/task");
+    const int fd = folder ? ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    if (fd < 0) {
+        why.error = processError(pid, folder ? errno : ENAMETOOLONG);
         return std::nullopt;
     }
+    taskFolder_ = fd;
+    taskFolderPid_ = pid;
     std::vector<pid_t> threads;
     threads.reserve(std::min<std::size_t>(capacity, 4096));
     bool complete = true;
-    while (const char* name = task.next()) {
-        const std::optional<pid_t> tid = identifierFromName(name);
-        if (!tid)
-            continue;
-        if (threads.size() == capacity) {
-            complete = false;
-            break;
+    alignas(dirent64) char entries[8192];
+    for (;;) {
+        const ssize_t n = ::getdents64(fd, entries, sizeof entries);
+        if (n <= 0)
+            break;  // the end, or the process ended while it was listed
+        for (ssize_t offset = 0; offset < n && complete;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(entries + offset);
+            if (entry->d_reclen == 0 || offset + entry->d_reclen > n)
+                break;
+            offset += entry->d_reclen;
+            const std::optional<pid_t> tid = identifierFromName(entry->d_name);
+            if (!tid)
+                continue;
+            if (threads.size() == capacity)
+                complete = false;
+            else
+                threads.push_back(*tid);
         }
-        threads.push_back(*tid);
+        if (!complete)
+            break;
     }
     if (complete)
         history_.keepOnly(pid, threads);
@@ -241,7 +277,13 @@ std::optional<std::int32_t> ProcessTable::threadUsage(pid_t pid, pid_t tid, Quer
         why.error = EINVAL;
         return std::nullopt;
     }
-    const StatReading stat = readStatFile(path_.forThread(pid, tid, "/stat"));
+    if (tid == pid && mainThread_ && mainThread_->pid == pid &&
+        now() - mainThread_->time < kReuseSeconds) {
+        const MainThreadReading reading = *mainThread_;
+        mainThread_.reset();
+        return usageFrom(pid, tid, reading.fields, reading.time);
+    }
+    const StatReading stat = readThreadStat(pid, tid);
     if (!stat.fields) {
         if (stat.error == EBADMSG) {
             why = {EBADMSG, kStatFieldsNeeded, stat.fieldsFound};
@@ -252,13 +294,29 @@ std::optional<std::int32_t> ProcessTable::threadUsage(pid_t pid, pid_t tid, Quer
         }
         return std::nullopt;
     }
+    return usageFrom(pid, tid, *stat.fields, now());
+}
+
+StatReading ProcessTable::readThreadStat(pid_t pid, pid_t tid)
+{
+    if (taskFolderPid_ != pid || taskFolder_ < 0)
+        return readStatFile(path_.forThread(pid, tid, "/stat"));
+    // Relative to the task folder: no walk from the root for every thread.
+    char relative[32];
+    char* end = std::to_chars(relative, relative + 16, tid).ptr;
+    std::memcpy(end, "/stat", 6);
+    return readStatFile(relative, taskFolder_);
+}
+
+std::optional<std::int32_t> ProcessTable::usageFrom(pid_t pid, pid_t tid, const StatFields& fields,
+                                                    double time)
+{
     const double tick = static_cast<double>(options_.ticksPerSecond);
     ThreadReading reading;
-    reading.startTime = static_cast<double>(stat.fields->startTicks) / tick;
-    reading.cpuTime = (static_cast<double>(stat.fields->userTicks) +
-                       static_cast<double>(stat.fields->systemTicks)) /
-                      tick;
-    reading.now = now();
+    reading.startTime = static_cast<double>(fields.startTicks) / tick;
+    reading.cpuTime =
+        (static_cast<double>(fields.userTicks) + static_cast<double>(fields.systemTicks)) / tick;
+    reading.now = time;
     return history_.update(pid, tid, reading);
 }
 

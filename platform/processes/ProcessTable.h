@@ -21,12 +21,19 @@
 // not read for half a minute expire, so memory does not grow over days of
 // sampling.
 //
+// A sample costs no more than reading the stat records it needs: the task
+// query reads the main thread's record (its thread count and resident size
+// are the process's), which that thread's usage query then uses again if it
+// comes within kReuseSeconds; thread records are opened relative to the task
+// folder the last thread list read (the table keeps that one folder open).
+//
 // The queries are virtual so that a test can wrap the real table and end a
 // real process between two of them. Not thread-safe: use a table from one
 // thread at a time (sampling uses the shared one on the main thread).
 #pragma once
 
 #include "platform/processes/ProcFiles.h"
+#include "platform/processes/ProcStat.h"
 #include "platform/processes/ThreadUsageHistory.h"
 
 #include <QByteArray>
@@ -108,8 +115,21 @@ public:
 
     const QByteArray& root() const { return options_.root; }
 
+    // How long the task query's reading of the main thread serves its usage query.
+    static constexpr double kReuseSeconds = 0.1;
+
 private:
+    struct MainThreadReading {
+        pid_t pid = 0;
+        StatFields fields;
+        double time = 0;
+    };
+
     bool processExists(pid_t pid);
+    std::optional<std::int32_t> usageFrom(pid_t pid, pid_t tid, const StatFields& fields,
+                                          double time);
+    StatReading readThreadStat(pid_t pid, pid_t tid);
+    void closeTaskFolder();
     // ESRCH when the process is gone, else the error as it came.
     int processError(pid_t pid, int error);
     void noteEnded(pid_t pid);
@@ -122,6 +142,9 @@ private:
     std::uint64_t physicalMemory_ = 0;
     bool physicalMemoryRead_ = false;
     double lastExpiry_ = 0;
+    std::optional<MainThreadReading> mainThread_;
+    int taskFolder_ = -1;  // the open task folder of taskFolderPid_
+    pid_t taskFolderPid_ = 0;
 };
 
 }  // namespace corvane::proc

@@ -33,7 +33,8 @@ public:
     bool isValid() const { return dir_.isValid(); }
     QByteArray root() const;
 
-    // <pid>/stat, and <pid>/task/<pid>/stat for the main thread.
+    // <pid>/stat, and <pid>/task/<pid>/stat for the main thread (the record
+    // the table reads for the process's figures).
     void writeProcess(const StatSpec& spec);
     // <pid>/task/<spec.pid>/stat.
     void writeThread(pid_t pid, const StatSpec& spec);

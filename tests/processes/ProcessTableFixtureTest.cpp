@@ -52,7 +52,7 @@ private:
 TEST_F(FixtureTable, CutRecordsSayHowShortTheyWere)
 {
     const QByteArray line = fixtures::statLine({.pid = 40, .threads = 2});
-    tree.writeFile(QStringLiteral("40/stat"), line.left(line.indexOf(" 4194560")));
+    tree.writeFile(QStringLiteral("40/task/40/stat"), line.left(line.indexOf(" 4194560")));
     EXPECT_FALSE(table().taskInfo(40, false, why));
     EXPECT_EQ(why.error, EBADMSG);
     EXPECT_EQ(why.expectedFields, 24);
@@ -64,7 +64,7 @@ TEST_F(FixtureTable, CutRecordsSayHowShortTheyWere)
     EXPECT_EQ(why.error, EBADMSG);
     EXPECT_EQ(why.foundFields, 4);
 
-    tree.writeFile(QStringLiteral("40/stat"), "garbage without parentheses\n");
+    tree.writeFile(QStringLiteral("40/task/40/stat"), "garbage without parentheses\n");
     EXPECT_FALSE(table().taskInfo(40, false, why));
     EXPECT_EQ(why.error, EBADMSG);
     EXPECT_EQ(why.foundFields, 0);
@@ -142,19 +142,20 @@ TEST_F(FixtureTable, HostileNumbersStayInRange)
 
 TEST_F(FixtureTable, SpecialFilesWhereRecordsBelong)
 {
-    tree.makeFolder(QStringLiteral("90/task"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.path(QStringLiteral("90/stat"))).constData(), 0600),
-              0);
+    tree.makeFolder(QStringLiteral("90/task/90"));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(tree.path(QStringLiteral("90/task/90/stat"))).constData(), 0600),
+        0);
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(table().taskInfo(90, false, why));
     EXPECT_LT(clock.elapsed(), 1000) << "a FIFO must not block the sample";
 
-    tree.link(QStringLiteral("91/stat"), QStringLiteral("/dev/zero"));
+    tree.link(QStringLiteral("91/task/91/stat"), QStringLiteral("/dev/zero"));
     EXPECT_FALSE(table().taskInfo(91, false, why));
     EXPECT_EQ(why.error, EBADMSG);
 
-    tree.makeFolder(QStringLiteral("92/stat"));
+    tree.makeFolder(QStringLiteral("92/task/92/stat"));
     EXPECT_FALSE(table().taskInfo(92, false, why));
     EXPECT_EQ(why.error, EISDIR);
 

@@ -82,6 +82,28 @@ private:
     }
 };
 
+// A fixture table whose thread list answers what the test says: a kernel
+// never fails to list the threads of a process whose records it shows, nor
+// lists none, so only a stand-in produces those answers.
+class ListingTable : public proc::ProcessTable {
+public:
+    using ProcessTable::ProcessTable;
+    std::optional<int> listingError;  // set: the list fails with it
+    bool emptyListing = false;
+
+    std::optional<std::vector<pid_t>> threadList(pid_t pid, std::size_t capacity,
+                                                 proc::QueryError& why) override
+    {
+        if (listingError) {
+            why = {*listingError, 0, 0};
+            return std::nullopt;
+        }
+        if (emptyListing)
+            return std::vector<pid_t>{};
+        return ProcessTable::threadList(pid, capacity, why);
+    }
+};
+
 class FixtureSampling : public ::testing::Test {
 protected:
     void SetUp() override
@@ -93,7 +115,7 @@ protected:
         o.ticksPerSecond = 100;
         o.pageSize = 4096;
         o.clock = [] { return 100.0; };
-        table = std::make_unique<proc::ProcessTable>(o);
+        table = std::make_unique<ListingTable>(o);
         sampler = std::make_unique<ProcessSampler>(*table, nullptr);
         sampler->setDiagnosticStream(diagnostics.stream());
     }
@@ -107,7 +129,7 @@ protected:
     }
 
     ProcTree tree;
-    std::unique_ptr<proc::ProcessTable> table;
+    std::unique_ptr<ListingTable> table;
     std::unique_ptr<ProcessSampler> sampler;
     fixtures::DiagnosticCapture diagnostics;
 };
@@ -214,7 +236,7 @@ TEST(SamplingFailure, AnotherUsersProcessIsMeasuredWithoutItsExecutable)
 TEST_F(FixtureSampling, ShortTaskRecordPrintsTwoLinesAndFails)
 {
     const QByteArray line = fixtures::statLine({.pid = 40});
-    tree.writeFile(QStringLiteral("40/stat"), line.left(line.indexOf(" 4194560")));
+    tree.writeFile(QStringLiteral("40/task/40/stat"), line.left(line.indexOf(" 4194560")));
     measure(40, 1);
     EXPECT_EQ(diagnostics.text(), prefix() +
                                       "PID 40: proc_pidinfo(PROC_PIDTASKALLINFO);\n"
@@ -248,11 +270,14 @@ TEST_F(FixtureSampling, ThreadGoneBetweenListAndQueryFailsTheSample)
 
 TEST_F(FixtureSampling, FailuresThatCountNothing)
 {
-    // A thread list that cannot be read for another reason: no threads.
+    // A thread list that fails for another reason than an ended process: no
+    // threads counted; one that fails because the process ended: the sample fails.
     tree.writeProcess({.pid = 46, .userTicks = 9000, .startTicks = 0});
-    tree.remove(QStringLiteral("46/task"));
-    tree.writeFile(QStringLiteral("46/task"), "");
+    table->listingError = EACCES;
     EXPECT_EQ(measure(46, 0)[kCPUSlot].toString(), QStringLiteral("0.0"));
+    table->listingError = ESRCH;
+    measure(46, 1);
+    table->listingError.reset();
 
     // One thread record unreadable for another reason: that thread counts nothing.
     tree.writeProcess({.pid = 47, .userTicks = 5000, .threads = 2, .startTicks = 0});
@@ -276,8 +301,8 @@ TEST_F(FixtureSampling, LoadFiguresFromThreadsAndResidentSize)
     EXPECT_EQ(measure(54, 0)[kMEMSlot].toString(), QStringLiteral("4.9"));
 
     // A process without threads: "0.0".
-    tree.writeProcess({.pid = 55, .threads = 0});
-    tree.remove(QStringLiteral("55/task/55"));
+    tree.writeProcess({.pid = 55, .userTicks = 9000, .threads = 0});
+    table->emptyListing = true;
     EXPECT_EQ(measure(55, 0)[kCPUSlot].toString(), QStringLiteral("0.0"));
 }
 
