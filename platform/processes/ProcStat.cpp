@@ -95,26 +95,29 @@ std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound)
     return fields;
 }
 
-StatReading readStatFile(const char* path, int directoryFd)
+StatReading parseStatRecord(QByteArrayView record)
 {
-    // The line fits this buffer: the name is at most 64 bytes, the 52
-    // numbers at most 20 digits each.
-    std::array<char, 2048> buffer;
-    const ReadOutcome read = readProcFile(path, buffer.data(), buffer.size(), directoryFd);
     StatReading result;
-    if (!read.ok()) {
-        result.error = read.error;
-        return result;
-    }
-    if (read.size == 0) {
-        // An empty stat file: the process ended while its file was open.
+    if (record.isEmpty()) {
         result.error = ESRCH;
         return result;
     }
-    result.fields = parseStat(QByteArrayView(buffer.data(), read.size), &result.fieldsFound);
+    result.fields = parseStat(record, &result.fieldsFound);
     if (!result.fields)
         result.error = EBADMSG;
     return result;
+}
+
+StatReading readStatFile(const char* path, int directoryFd)
+{
+    std::array<char, kStatRecordBytes> buffer;
+    const ReadOutcome read = readProcFile(path, buffer.data(), buffer.size(), directoryFd);
+    if (!read.ok()) {
+        StatReading failed;
+        failed.error = read.error;
+        return failed;
+    }
+    return parseStatRecord(QByteArrayView(buffer.data(), read.size));
 }
 
 std::optional<StatFields> readStat(pid_t pid, pid_t tid)

@@ -45,6 +45,14 @@ struct StatReading {
     int fieldsFound = 0;
 };
 
+// A stat record fits this many bytes: the name is at most 64 bytes, the 52
+// numbers at most 20 digits each.
+inline constexpr std::size_t kStatRecordBytes = 2048;
+
+// Parses a record as read: an empty one is a task that ended while its file
+// was open (ESRCH); one that does not parse is EBADMSG.
+StatReading parseStatRecord(QByteArrayView record);
+
 // Reads and parses the stat file at path (any proc root); a relative path is
 // taken from the open directory directoryFd.
 StatReading readStatFile(const char* path, int directoryFd = kWorkingDirectory);

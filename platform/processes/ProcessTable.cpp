@@ -9,10 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <limits>
 
@@ -94,7 +92,8 @@ double bootClockNow()
 
 ProcessTable::ProcessTable() : ProcessTable(Options{}) {}
 
-ProcessTable::ProcessTable(Options options) : options_(std::move(options)), path_(options_.root)
+ProcessTable::ProcessTable(Options options)
+    : options_(std::move(options)), path_(options_.root), records_(options_.root)
 {
     if (options_.ticksPerSecond <= 0)
         options_.ticksPerSecond = ::sysconf(_SC_CLK_TCK);
@@ -106,18 +105,7 @@ ProcessTable::ProcessTable(Options options) : options_(std::move(options)), path
         options_.clock = bootClockNow;
 }
 
-ProcessTable::~ProcessTable()
-{
-    closeTaskFolder();
-}
-
-void ProcessTable::closeTaskFolder()
-{
-    if (taskFolder_ >= 0)
-        ::close(taskFolder_);
-    taskFolder_ = -1;
-    taskFolderPid_ = 0;
-}
+ProcessTable::~ProcessTable() = default;
 
 ProcessTable& ProcessTable::shared()
 {
@@ -138,11 +126,11 @@ bool ProcessTable::processExists(pid_t pid)
 
 int ProcessTable::processError(pid_t pid, int error)
 {
-    if (error == ENOENT || error == ESRCH) {
-        if (!processExists(pid)) {
-            noteEnded(pid);
-            return ESRCH;
-        }
+    // ESRCH comes from a record or folder of the process itself; a missing
+    // file may be the process's or only the thread's.
+    if (error == ESRCH || (error == ENOENT && !processExists(pid))) {
+        noteEnded(pid);
+        return ESRCH;
     }
     return error;
 }
@@ -150,8 +138,7 @@ int ProcessTable::processError(pid_t pid, int error)
 void ProcessTable::noteEnded(pid_t pid)
 {
     history_.forget(pid);
-    if (taskFolderPid_ == pid)
-        closeTaskFolder();
+    records_.forgetProcess(pid);
     if (mainThread_ && mainThread_->pid == pid)
         mainThread_.reset();
 }
@@ -194,7 +181,7 @@ std::optional<TaskInfo> ProcessTable::taskInfo(pid_t pid, bool withWordSize, Que
     }
     // The main thread's record holds the process's thread count and resident
     // size, and its own CPU time, which its usage query will want next.
-    const StatReading stat = readStatFile(path_.forThread(pid, pid, "/stat"));
+    const StatReading stat = records_.readThread(pid, pid);
     if (!stat.fields) {
         why.error = stat.error == EBADMSG ? EBADMSG : processError(pid, stat.error);
         why.expectedFields = kStatFieldsNeeded;
@@ -227,43 +214,17 @@ std::optional<std::vector<pid_t>> ProcessTable::threadList(pid_t pid, std::size_
         why.error = ESRCH;
         return std::nullopt;
     }
-    closeTaskFolder();
-    const char* folder = path_.forProcess(pid, "/task");
-    const int fd = folder ? ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-    if (fd < 0) {
-        why.error = processError(pid, folder ? errno : ENAMETOOLONG);
+    StatRecords::Listing listing = records_.listThreads(pid, capacity);
+    if (listing.error != 0) {
+        why.error = processError(pid, listing.error);
         return std::nullopt;
     }
-    taskFolder_ = fd;
-    taskFolderPid_ = pid;
-    std::vector<pid_t> threads;
-    threads.reserve(std::min<std::size_t>(capacity, 4096));
-    bool complete = true;
-    alignas(dirent64) char entries[8192];
-    for (;;) {
-        const ssize_t n = ::getdents64(fd, entries, sizeof entries);
-        if (n <= 0)
-            break;  // the end, or the process ended while it was listed
-        for (ssize_t offset = 0; offset < n && complete;) {
-            const auto* entry = reinterpret_cast<const dirent64*>(entries + offset);
-            if (entry->d_reclen == 0 || offset + entry->d_reclen > n)
-                break;
-            offset += entry->d_reclen;
-            const std::optional<pid_t> tid = identifierFromName(entry->d_name);
-            if (!tid)
-                continue;
-            if (threads.size() == capacity)
-                complete = false;
-            else
-                threads.push_back(*tid);
-        }
-        if (!complete)
-            break;
+    if (listing.complete) {
+        history_.keepOnly(pid, listing.threads);
+        records_.keepOnly(pid, listing.threads);
     }
-    if (complete)
-        history_.keepOnly(pid, threads);
-    expireHistory(now());
-    return threads;
+    expireHistory(pid, now());
+    return std::move(listing.threads);
 }
 
 std::optional<std::int32_t> ProcessTable::threadUsage(pid_t pid, pid_t tid, QueryError& why)
@@ -283,29 +244,24 @@ std::optional<std::int32_t> ProcessTable::threadUsage(pid_t pid, pid_t tid, Quer
         mainThread_.reset();
         return usageFrom(pid, tid, reading.fields, reading.time);
     }
-    const StatReading stat = readThreadStat(pid, tid);
+    const StatReading stat = records_.readThread(pid, tid);
     if (!stat.fields) {
         if (stat.error == EBADMSG) {
             why = {EBADMSG, kStatFieldsNeeded, stat.fieldsFound};
+        } else if (stat.error == ENOENT || stat.error == ESRCH) {
+            // The thread has ended; whether the process has too, its folder says.
+            if (processExists(pid)) {
+                why.error = EINVAL;
+            } else {
+                noteEnded(pid);
+                why.error = ESRCH;
+            }
         } else {
-            why.error = processError(pid, stat.error);
-            if (why.error == ENOENT || why.error == ESRCH)
-                why.error = processExists(pid) ? EINVAL : ESRCH;
+            why.error = stat.error;
         }
         return std::nullopt;
     }
     return usageFrom(pid, tid, *stat.fields, now());
-}
-
-StatReading ProcessTable::readThreadStat(pid_t pid, pid_t tid)
-{
-    if (taskFolderPid_ != pid || taskFolder_ < 0)
-        return readStatFile(path_.forThread(pid, tid, "/stat"));
-    // Relative to the task folder: no walk from the root for every thread.
-    char relative[32];
-    char* end = std::to_chars(relative, relative + 16, tid).ptr;
-    std::memcpy(end, "/stat", 6);
-    return readStatFile(relative, taskFolder_);
 }
 
 std::optional<std::int32_t> ProcessTable::usageFrom(pid_t pid, pid_t tid, const StatFields& fields,
@@ -363,12 +319,17 @@ std::optional<std::vector<pid_t>> ProcessTable::processIdentifiers(std::optional
     return pids;
 }
 
-void ProcessTable::expireHistory(double time)
+void ProcessTable::expireHistory(pid_t current, double time)
 {
     if (time - lastExpiry_ < kExpiryEvery && time >= lastExpiry_)
         return;
     lastExpiry_ = time;
     history_.expire(time);
+    // The current process's records are kept by its thread list, not by its
+    // history (its main thread's record may be read before its history is).
+    records_.keepIf([this, current](pid_t pid, pid_t tid) {
+        return pid == current || history_.contains(pid, tid);
+    });
 }
 
 }  // namespace corvane::proc

@@ -21,11 +21,14 @@
 // not read for half a minute expire, so memory does not grow over days of
 // sampling.
 //
-// A sample costs no more than reading the stat records it needs: the task
+// A sample costs less than reading the stat records it needs anew: the task
 // query reads the main thread's record (its thread count and resident size
 // are the process's), which that thread's usage query then uses again if it
-// comes within kReuseSeconds; thread records are opened relative to the task
-// folder the last thread list read (the table keeps that one folder open).
+// comes within kReuseSeconds; on a live proc file system records stay open
+// between samples and are read again in place (StatRecords.h: at most
+// StatRecords::kMostOpen descriptors, closed as threads and processes end).
+// A record kept open also tells a process that ended from a new one that
+// took its number: the ended one's queries answer ESRCH.
 //
 // The queries are virtual so that a test can wrap the real table and end a
 // real process between two of them. Not thread-safe: use a table from one
@@ -34,6 +37,7 @@
 
 #include "platform/processes/ProcFiles.h"
 #include "platform/processes/ProcStat.h"
+#include "platform/processes/StatRecords.h"
 #include "platform/processes/ThreadUsageHistory.h"
 
 #include <QByteArray>
@@ -109,8 +113,9 @@ public:
     std::optional<std::vector<pid_t>> processIdentifiers(std::optional<uid_t> user,
                                                          QueryError& why);
 
-    // Threads whose usage history the table holds now.
+    // Threads whose usage history the table holds now, and records it holds open.
     std::size_t trackedThreadCount() const { return history_.threadCount(); }
+    std::size_t openRecordCount() const { return records_.openRecordCount(); }
     std::size_t trackedProcessCount() const { return history_.processCount(); }
 
     const QByteArray& root() const { return options_.root; }
@@ -128,13 +133,11 @@ private:
     bool processExists(pid_t pid);
     std::optional<std::int32_t> usageFrom(pid_t pid, pid_t tid, const StatFields& fields,
                                           double time);
-    StatReading readThreadStat(pid_t pid, pid_t tid);
-    void closeTaskFolder();
     // ESRCH when the process is gone, else the error as it came.
     int processError(pid_t pid, int error);
     void noteEnded(pid_t pid);
     double now() const;
-    void expireHistory(double time);
+    void expireHistory(pid_t current, double time);
 
     Options options_;
     ProcPath path_;
@@ -143,8 +146,7 @@ private:
     bool physicalMemoryRead_ = false;
     double lastExpiry_ = 0;
     std::optional<MainThreadReading> mainThread_;
-    int taskFolder_ = -1;  // the open task folder of taskFolderPid_
-    pid_t taskFolderPid_ = 0;
+    StatRecords records_;
 };
 
 }  // namespace corvane::proc

@@ -89,6 +89,12 @@ void ThreadUsageHistory::expire(double now)
     }
 }
 
+bool ThreadUsageHistory::contains(pid_t pid, pid_t tid) const
+{
+    const auto process = processes_.find(pid);
+    return process != processes_.end() && process->second.contains(tid);
+}
+
 std::size_t ThreadUsageHistory::threadCount() const
 {
     std::size_t n = 0;

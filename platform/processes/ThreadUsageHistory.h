@@ -59,6 +59,7 @@ public:
     // Drops threads not read since now - kForgetAfterSeconds.
     void expire(double now);
 
+    bool contains(pid_t pid, pid_t tid) const;
     std::size_t threadCount() const;
     std::size_t processCount() const { return processes_.size(); }
 
