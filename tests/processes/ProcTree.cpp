@@ -6,9 +6,9 @@
 
 namespace corvane::fixtures {
 
-QByteArray statLine(const StatSpec& s)
+QByteArray statLine(const StatRecordFields& s)
 {
-    // Fields 3 to 52 of a real line, with the members of spec in place.
+    // Fields 3 to 52 of a real line, with the members of record in place.
     return QByteArray::number(s.pid) + " (" + s.name + ") " + QByteArray(1, s.state) +
            " 1 1 1 0 -1 4194560 100 0 0 0 " + QByteArray::number(s.userTicks) + ' ' +
            QByteArray::number(s.systemTicks) + " 0 0 20 0 " + QByteArray::number(s.threads) +
@@ -38,16 +38,16 @@ void ProcTree::writeFile(const QString& relative, const QByteArray& bytes)
         f.write(bytes);
 }
 
-void ProcTree::writeProcess(const StatSpec& spec)
+void ProcTree::writeProcess(const StatRecordFields& record)
 {
-    const QString pid = QString::number(spec.pid);
-    writeFile(pid + QStringLiteral("/stat"), statLine(spec));
-    writeThread(spec.pid, spec);
+    const QString pid = QString::number(record.pid);
+    writeFile(pid + QStringLiteral("/stat"), statLine(record));
+    writeThread(record.pid, record);
 }
 
-void ProcTree::writeThread(pid_t pid, const StatSpec& spec)
+void ProcTree::writeThread(pid_t pid, const StatRecordFields& record)
 {
-    writeFile(QStringLiteral("%1/task/%2/stat").arg(pid).arg(spec.pid), statLine(spec));
+    writeFile(QStringLiteral("%1/task/%2/stat").arg(pid).arg(record.pid), statLine(record));
 }
 
 void ProcTree::writeMeminfo(std::uint64_t totalKiB)

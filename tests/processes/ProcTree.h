@@ -13,7 +13,7 @@
 
 namespace corvane::fixtures {
 
-struct StatSpec {
+struct StatRecordFields {
     pid_t pid = 0;
     QByteArray name = "task";
     char state = 'S';
@@ -25,7 +25,7 @@ struct StatSpec {
 };
 
 // A stat line as the kernel writes it, all 52 fields.
-QByteArray statLine(const StatSpec& spec);
+QByteArray statLine(const StatRecordFields& record);
 
 class ProcTree {
 public:
@@ -35,9 +35,9 @@ public:
 
     // <pid>/stat, and <pid>/task/<pid>/stat for the main thread (the record
     // the table reads for the process's figures).
-    void writeProcess(const StatSpec& spec);
-    // <pid>/task/<spec.pid>/stat.
-    void writeThread(pid_t pid, const StatSpec& spec);
+    void writeProcess(const StatRecordFields& record);
+    // <pid>/task/<record.pid>/stat.
+    void writeThread(pid_t pid, const StatRecordFields& record);
     void writeMeminfo(std::uint64_t totalKiB);
     // Writes bytes at a path relative to the root, creating folders.
     void writeFile(const QString& relative, const QByteArray& bytes);

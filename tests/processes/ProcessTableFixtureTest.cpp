@@ -18,7 +18,7 @@
 using namespace corvane;
 using namespace corvane::proc;
 using corvane::fixtures::ProcTree;
-using corvane::fixtures::StatSpec;
+using corvane::fixtures::StatRecordFields;
 
 namespace {
 
