@@ -7,7 +7,7 @@ PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libplist-dev
  libxcb1-dev libxcb-composite0-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-image0-dev
  libxcb-xfixes0-dev libxcb-shape0-dev libxcb-util-dev libxcb-res0-dev libxcb-damage0-dev libxcb-shm0-dev libxcb-randr0-dev
  xvfb xauth openbox dbus x11-utils xdotool wmctrl libgtest-dev libbenchmark-dev libtiff-tools
- fonts-dejavu-core pkg-config cmake ninja-build g++ clang-14 libclang-rt-14-dev llvm-14"
+ fonts-dejavu-core pkg-config cmake ninja-build g++ clang-14 libclang-rt-14-dev llvm-14 procps"
 
 # shellcheck disable=SC2086
 installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' $PACKAGES 2>/dev/null |

@@ -9,6 +9,10 @@
 #include <QMetaType>
 #include <QVariant>
 
+// Declared before the functions below use it: a release build instantiates
+// the type's metatype there, and a later declaration would not compile.
+Q_DECLARE_METATYPE(corvane::plist::NullMarker)
+
 namespace corvane {
 
 using NullMarker = plist::NullMarker;
@@ -24,5 +28,3 @@ inline bool isNullMarker(const QVariant& v)
 }
 
 }  // namespace corvane
-
-Q_DECLARE_METATYPE(corvane::NullMarker)

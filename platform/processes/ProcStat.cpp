@@ -1,11 +1,10 @@
 #include "platform/processes/ProcStat.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/processes/ProcFiles.h"
+
 #include <array>
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 
 namespace corvane::proc {
 
@@ -14,23 +13,21 @@ namespace {
 // Splits the text after the name into space-separated fields.
 class FieldCursor {
 public:
-    explicit FieldCursor(QByteArrayView rest) : rest_(rest) {}
+    explicit FieldCursor(QByteArrayView rest) : p_(rest.data()), end_(rest.data() + rest.size()) {}
 
     QByteArrayView next()
     {
-        qsizetype i = 0;
-        while (i < rest_.size() && rest_[i] == ' ')
-            ++i;
-        qsizetype j = i;
-        while (j < rest_.size() && rest_[j] != ' ' && rest_[j] != '\n')
-            ++j;
-        const QByteArrayView field = rest_.sliced(i, j - i);
-        rest_ = rest_.sliced(j);
-        return field;
+        while (p_ < end_ && *p_ == ' ')
+            ++p_;
+        const char* start = p_;
+        while (p_ < end_ && *p_ != ' ' && *p_ != '\n')
+            ++p_;
+        return QByteArrayView(start, p_ - start);
     }
 
 private:
-    QByteArrayView rest_;
+    const char* p_;
+    const char* end_;
 };
 
 template <typename T>
@@ -42,12 +39,25 @@ bool toNumber(QByteArrayView field, T& out)
     return ec == std::errc() && end == field.data() + field.size();
 }
 
+constexpr int kMostFieldsCounted = 64;
+
+int countFields(QByteArrayView text, qsizetype open, qsizetype close)
+{
+    if (open < 1 || close < open)
+        return open >= 1 ? 1 : 0;
+    FieldCursor cursor(text.sliced(close + 1));
+    int n = 2;
+    while (n < kMostFieldsCounted && !cursor.next().isEmpty())
+        ++n;
+    return n;
+}
+
 }  // namespace
 
-std::optional<StatFields> parseStat(QByteArrayView text)
+namespace {
+
+std::optional<StatFields> parseFields(QByteArrayView text, qsizetype open, qsizetype close)
 {
-    const qsizetype open = text.indexOf('(');
-    const qsizetype close = text.lastIndexOf(')');
     if (open < 1 || close < open)
         return std::nullopt;
     StatFields f;
@@ -57,7 +67,7 @@ std::optional<StatFields> parseStat(QByteArrayView text)
 
     // Fields from 3 (state) on, numbered as proc(5) numbers them.
     FieldCursor cursor(text.sliced(close + 1));
-    std::array<QByteArrayView, 25> fields{};
+    std::array<QByteArrayView, kStatFieldsNeeded + 1> fields{};
     for (size_t n = 3; n < fields.size(); ++n) {
         fields[n] = cursor.next();
         if (fields[n].isEmpty())
@@ -72,35 +82,52 @@ std::optional<StatFields> parseStat(QByteArrayView text)
     return ok ? std::optional(f) : std::nullopt;
 }
 
+}  // namespace
+
+std::optional<StatFields> parseStat(QByteArrayView text, int* fieldsFound)
+{
+    const qsizetype open = text.indexOf('(');
+    const qsizetype close = text.lastIndexOf(')');
+    auto fields = parseFields(text, open, close);
+    // Counting every field costs as much as parsing; only a refused line needs it.
+    if (!fields && fieldsFound)
+        *fieldsFound = countFields(text, open, close);
+    return fields;
+}
+
+StatReading parseStatRecord(QByteArrayView record)
+{
+    StatReading result;
+    if (record.isEmpty()) {
+        result.error = ESRCH;
+        return result;
+    }
+    result.fields = parseStat(record, &result.fieldsFound);
+    if (!result.fields)
+        result.error = EBADMSG;
+    return result;
+}
+
+StatReading readStatFile(const char* path, int directoryFd)
+{
+    std::array<char, kStatRecordBytes> buffer;
+    const ReadOutcome read = readProcFile(path, buffer.data(), buffer.size(), directoryFd);
+    if (!read.ok()) {
+        StatReading failed;
+        failed.error = read.error;
+        return failed;
+    }
+    return parseStatRecord(QByteArrayView(buffer.data(), read.size));
+}
+
 std::optional<StatFields> readStat(pid_t pid, pid_t tid)
 {
-    // The line fits this buffer: the name is at most 64 bytes, the 50-odd
-    // numbers at most 20 digits each.
-    std::array<char, 2048> buffer;
-    char path[64];
-    if (tid > 0)
-        std::snprintf(path, sizeof path, "/proc/%d/task/%d/stat", pid, tid);
-    else
-        std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    ssize_t n;
-    do {
-        n = ::read(fd, buffer.data(), buffer.size());
-    } while (n < 0 && errno == EINTR);
-    const int readError = errno;
-    ::close(fd);
-    if (n <= 0) {
-        errno = n < 0 ? readError : ESRCH;
-        return std::nullopt;
-    }
-    auto fields = parseStat(QByteArrayView(buffer.data(), n));
-    if (!fields) {
-        errno = EINVAL;
-        return std::nullopt;
-    }
-    return fields;
+    ProcPath path(QByteArrayLiteral("/proc"));
+    const StatReading r =
+        readStatFile(tid > 0 ? path.forThread(pid, tid, "/stat") : path.forProcess(pid, "/stat"));
+    if (!r.fields)
+        errno = r.error == EBADMSG ? EINVAL : r.error;
+    return r.fields;
 }
 
 }  // namespace corvane::proc

@@ -98,3 +98,21 @@ TEST(SerialNumber, SameProcessIdentifierLaterIsAnotherSerial)
     EXPECT_FALSE(stale.isRunning());
     EXPECT_NE(qHash(stale), qHash(self));
 }
+
+TEST(ProcStat, CountsTheFieldsOfCutLines)
+{
+    const QByteArray good = statLine("a b) (c");
+    int found = -1;
+    ASSERT_TRUE(proc::parseStat(good, &found));
+    EXPECT_EQ(found, -1) << "only a refused line is counted";
+    EXPECT_FALSE(proc::parseStat(good.left(good.indexOf(" 250 ")), &found));
+    EXPECT_EQ(found, 13) << "cut after field 13 (cmajflt)";
+    EXPECT_FALSE(proc::parseStat("4242 (name", &found));
+    EXPECT_EQ(found, 1);
+    EXPECT_FALSE(proc::parseStat("", &found));
+    EXPECT_EQ(found, 0);
+    QByteArray letters = good;
+    letters.replace(" 900 ", " 9x0 ");
+    EXPECT_FALSE(proc::parseStat(letters, &found));
+    EXPECT_EQ(found, 44) << "whole, but a field is not a number";
+}
