@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +16,6 @@ namespace corvane::session {
 namespace {
 
 constexpr std::size_t kMaxCommandLine = 64 * 1024;
-constexpr qint64 kMaxIconBytes = 16 * 1024 * 1024;
 
 // The first two arguments of the process's command line.
 QStringList firstArguments(pid_t pid)
@@ -130,38 +128,6 @@ std::vector<pid_t> processesRunningFromBundle(const QString& bundlePath)
     }
     std::sort(found.begin(), found.end());
     return found;
-}
-
-QImage bundleIconImage(const QString& bundlePath, int preferredSide)
-{
-    const auto bundle = Bundle::open(bundlePath);
-    if (!bundle)
-        return {};
-    const plist::Value* name = bundle->infoValue(QStringLiteral("CFBundleIconFile"));
-    if (!name || !name->isString() || name->toString().isEmpty() ||
-        name->toString().contains(QLatin1Char('/')))
-        return {};
-    QString file = bundlePath + QStringLiteral("/Contents/Resources/") + name->toString();
-    if (QFileInfo(file).suffix().isEmpty())
-        file += QStringLiteral(".icns");
-    const QFileInfo info(file);
-    if (!info.isFile() || info.size() > kMaxIconBytes)
-        return {};
-    QImageReader reader(file);
-    QImage best;
-    for (int i = 0; i < std::max(1, reader.imageCount()) && i < 32; ++i) {
-        if (i > 0 && !reader.jumpToImage(i))
-            break;
-        const QImage image = reader.read();
-        if (image.isNull())
-            continue;
-        const auto distance = [&](const QImage& im) {
-            return std::abs(im.width() - preferredSide);
-        };
-        if (best.isNull() || distance(image) < distance(best))
-            best = image;
-    }
-    return best;
 }
 
 }  // namespace corvane::session

@@ -5,7 +5,6 @@
 // nothing or empty fields, never an error.
 #pragma once
 
-#include <QImage>
 #include <QString>
 
 #include <sys/types.h>
@@ -51,10 +50,5 @@ std::optional<ProcessFacts> readProcessFacts(pid_t pid, const QString& knownBund
 // process identifier order. Finds copies that own no window and were not
 // launched through the registry; processes of other users are not seen.
 std::vector<pid_t> processesRunningFromBundle(const QString& bundlePath);
-
-// The icon a bundle names (CFBundleIconFile in Contents/Resources, ".icns"
-// added when it has no extension), the image closest to preferredSide; a
-// null image when there is none or it cannot be read.
-QImage bundleIconImage(const QString& bundlePath, int preferredSide);
 
 }  // namespace corvane::session

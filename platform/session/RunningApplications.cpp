@@ -1,5 +1,7 @@
 #include "platform/session/RunningApplications.h"
 
+#include "platform/bundles/BundleIcon.h"
+
 #include "platform/bundles/Bundle.h"
 #include "platform/windowserver/WindowProperties.h"
 #include "platform/windowserver/XEventPump.h"
@@ -449,7 +451,7 @@ QImage RunningApplications::applicationIcon(const SerialNumber& serial, int pref
     }
     return record->facts.bundlePath.isEmpty()
                ? QImage()
-               : bundleIconImage(record->facts.bundlePath, preferredSide);
+               : bundleIcon(record->facts.bundlePath, preferredSide);
 }
 
 }  // namespace corvane::session

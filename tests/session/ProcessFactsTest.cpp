@@ -7,11 +7,9 @@
 #include "tests/fixtures/BundleBuilder.h"
 #include "tests/fixtures/Executables.h"
 
-#include <QBuffer>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
-#include <QImageWriter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -176,36 +174,4 @@ TEST(ProcessFacts, A32BitProcessReportsI386)
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->architecture, exe::kCpuTypeX86);
     EXPECT_EQ(facts->bundlePath, bundle);
-}
-
-TEST(ProcessFacts, BundleIconsAreReadAndBadOnesRefused)
-{
-    corvane::testing::ensureQtApplication();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QImage red(64, 64, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(QImageWriter(&buffer, "png").write(red));
-    const QString withIcon = BundleBuilder(dir.path(), QStringLiteral("Icon.app"))
-                                 .icon(png, QStringLiteral("Icon.png"))
-                                 .build();
-    const QImage icon = bundleIconImage(withIcon, 128);
-    ASSERT_FALSE(icon.isNull());
-    EXPECT_EQ(icon.size(), QSize(64, 64));
-    EXPECT_EQ(icon.pixel(10, 10), 0xffff0000);
-
-    const QString escaping =
-        BundleBuilder(dir.path(), QStringLiteral("Escape.app"))
-            .set(QStringLiteral("CFBundleIconFile"),
-                 QStringLiteral("../../../Icon.app/Contents/Resources/Icon.png"))
-            .build();
-    EXPECT_TRUE(bundleIconImage(escaping, 128).isNull()) << "an icon name never leaves Resources";
-    const QString garbage = BundleBuilder(dir.path(), QStringLiteral("Garbage.app"))
-                                .icon(QByteArray("not an image at all"))
-                                .build();
-    EXPECT_TRUE(bundleIconImage(garbage, 128).isNull());
-    EXPECT_TRUE(bundleIconImage(dir.path() + QStringLiteral("/Missing.app"), 128).isNull());
 }
