@@ -7,7 +7,9 @@
 // kernel and never stats an entry whose type the directory already gives. It
 // never follows symbolic links, never crosses into another mounted file
 // system, skips folders it cannot read (or that vanish while it runs), and
-// cannot loop. It runs on the calling thread.
+// cannot loop. It reads the first levels on the calling thread, then walks
+// the sub-trees below them on one thread per processor; the results come in
+// no particular order.
 #pragma once
 
 #include "platform/foundation/StatusCodes.h"
@@ -26,7 +28,8 @@ struct SearchProgress {
 };
 
 struct SearchOptions {
-    // Called every few thousand folders, for a progress display.
+    // Called every few thousand folders, for a progress display; always on
+    // the calling thread.
     std::function<void(const SearchProgress&)> progress;
     // Folders nested deeper than this below the root are not read.
     int maxDepth = 1024;
