@@ -22,6 +22,7 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 
 using namespace corvane;
@@ -139,11 +140,21 @@ std::optional<ListOptions> parseListOptions(QStringList& args, QString& problem)
     return o;
 }
 
-// Runs the survey of scope to its publication.
-void survey(survey::MyModel& model, const std::optional<QString>& scope)
+// A survey of the SCOPE argument at index, run to its publication.
+struct FinishedSurvey {
+    ConsoleHost host{err()};
+    survey::MyModel model{host};
+};
+
+std::unique_ptr<FinishedSurvey> surveyScope(const QStringList& args, qsizetype index, int& status)
 {
-    model.loadAndShowWindow(scope);
-    model.waitUntilPublished();
+    const auto scope = scopeArgument(args, index, status);
+    if (!scope)
+        return nullptr;
+    auto run = std::make_unique<FinishedSurvey>();
+    run->model.loadAndShowWindow(*scope);
+    run->model.waitUntilPublished();
+    return run;
 }
 
 int listCommand(QStringList args)
@@ -155,12 +166,10 @@ int listCommand(QStringList args)
     if (args.size() > 1)
         return usage(QStringLiteral("only one SCOPE may be given"));
     int status = 0;
-    const auto scope = scopeArgument(args, 0, status);
-    if (!scope)
+    const auto run = surveyScope(args, 0, status);
+    if (!run)
         return status;
-    ConsoleHost host(err());
-    survey::MyModel model(host);
-    survey(model, *scope);
+    survey::MyModel& model = run->model;
     model.showSource2(options->modeTag);
     if (!options->name.isEmpty())
         model.showSource2a(options->name);
@@ -168,7 +177,7 @@ int listCommand(QStringList args)
         model.showSource2b(options->folder, false);
     model.showSource8(options->sortTag);
     printRecords(out(), model.arrangedObjects(), options->format);
-    return host.hadErrors() ? 1 : 0;
+    return run->host.hadErrors() ? 1 : 0;
 }
 
 int foldersCommand(const QStringList& args)
@@ -176,15 +185,12 @@ int foldersCommand(const QStringList& args)
     if (args.size() > 1)
         return usage(QStringLiteral("folders takes at most one SCOPE"));
     int status = 0;
-    const auto scope = scopeArgument(args, 0, status);
-    if (!scope)
+    const auto run = surveyScope(args, 0, status);
+    if (!run)
         return status;
-    ConsoleHost host(err());
-    survey::MyModel model(host);
-    survey(model, *scope);
-    for (const survey::FolderItem& item : model.folderList())
+    for (const survey::FolderItem& item : run->model.folderList())
         out() << item.title << '\t' << item.path << '\n';
-    return host.hadErrors() ? 1 : 0;
+    return run->host.hadErrors() ? 1 : 0;
 }
 
 int setModeCommand(const QStringList& args)
@@ -233,15 +239,12 @@ int importCommand(const QStringList& args)
     if (!survey::MyModel::isSettingsFile(*bytes))
         return fail(args[0] + QStringLiteral(": not a settings file"), status::paramErr);
     int status = 0;
-    const auto scope = scopeArgument(args, 1, status);
-    if (!scope)
+    const auto run = surveyScope(args, 1, status);
+    if (!run)
         return status;
-    ConsoleHost host(err());
-    survey::MyModel model(host);
-    survey(model, *scope);
-    for (const survey::MyController* record : model.importSettings(*bytes))
+    for (const survey::MyController* record : run->model.importSettings(*bytes))
         out() << record->string() << ": " << modeName(*record) << '\t' << record->urlPPath() << '\n';
-    return host.hadErrors() ? 1 : 0;
+    return run->host.hadErrors() ? 1 : 0;
 }
 
 }  // namespace
