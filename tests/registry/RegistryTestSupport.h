@@ -15,16 +15,7 @@
 #include <optional>
 #include <ostream>
 
-// Readable QStrings in test messages and failures (gtest would otherwise
-// print them as containers of 2-byte objects).
-inline std::ostream& operator<<(std::ostream& out, const QString& text)
-{
-    return out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << text;
-}
+#include "tests/fixtures/QtPrinting.h"
 
 namespace corvane::registry::test {
 

@@ -9,16 +9,9 @@
 namespace corvane::survey::test {
 
 SurveyTestEnvironment::SurveyTestEnvironment()
-    : home_(QDir::tempPath() + QStringLiteral("/survey home XXXXXX")),
-      root_(QDir::tempPath() + QStringLiteral("/survey root XXXXXX")),
-      apps_(QDir::tempPath() + QStringLiteral("/Applications “test” é XXXXXX"))
+    : root_(QDir::tempPath() + QStringLiteral("/survey root XXXXXX"))
 {
-    setVariable("XDG_CONFIG_HOME", QFile::encodeName(home_.path()));
-    setVariable("HOME", QFile::encodeName(home_.path()));
-    setVariable("XDG_DATA_HOME", QFile::encodeName(home_.path() + QStringLiteral("/data")));
-    setVariable("XDG_DATA_DIRS", QFile::encodeName(home_.path() + QStringLiteral("/data-dirs")));
     setVariable("CORVANE_SYSTEM_ROOT", QFile::encodeName(root_.path()));
-    setVariable("CORVANE_APPLICATION_PATH", QFile::encodeName(apps_.path()));
 }
 
 SurveyTestEnvironment::~SurveyTestEnvironment()

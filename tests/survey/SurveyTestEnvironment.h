@@ -1,9 +1,11 @@
-// A private environment for survey tests: preferences under a temporary
-// configuration home, system files under a temporary system root, and a
-// folder for test bundles. Restores the environment when destroyed.
+// A private environment for survey tests: the registry tests' temporary
+// desktop (home, XDG folders and an application folder whose paths hold
+// spaces and non-ASCII letters) plus a temporary system root for the system
+// files. Restores the environment when destroyed.
 #pragma once
 
 #include "platform/foundation/PropertyList.h"
+#include "tests/registry/RegistryTestSupport.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,8 +22,8 @@ public:
     SurveyTestEnvironment(const SurveyTestEnvironment&) = delete;
     SurveyTestEnvironment& operator=(const SurveyTestEnvironment&) = delete;
 
-    // Where test bundles go (its path holds spaces and non-ASCII letters).
-    QString applications() const { return apps_.path(); }
+    // Where test bundles go: the registry's application folder.
+    QString applications() const { return desktop_.applications(); }
     QString systemRoot() const { return root_.path(); }
 
     // Writes a system file under the system root ("/System/Library/...").
@@ -33,9 +35,8 @@ public:
     void setVariable(const char* name, const QByteArray& value);
 
 private:
-    QTemporaryDir home_;
+    registry::test::TemporaryDesktop desktop_;
     QTemporaryDir root_;
-    QTemporaryDir apps_;
     struct Saved {
         const char* name;
         bool had;
