@@ -2,13 +2,6 @@
 
 #include "survey/engine/ApplicationRecord.h"
 
-#include "platform/foundation/FinderOrder.h"
-
-#include <QLocale>
-
-#include <algorithm>
-#include <vector>
-
 namespace corvane::survey {
 
 namespace {
@@ -210,38 +203,6 @@ bool ListFilters::applySortTag(int tag)
 bool ListFilters::sortItemChecked(int tag) const
 {
     return sortOrderForTag(tag) == sort_;
-}
-
-void sortRecords(QList<MyController*>& records, SortOrder order)
-{
-    if (order == SortOrder::None)
-        return;
-    if (order == SortOrder::Name) {
-        const QLocale locale = QLocale::system();
-        std::stable_sort(records.begin(), records.end(), [&](MyController* a, MyController* b) {
-            return finderSortWithLocale(a->string(), b->string(), &locale) < 0;
-        });
-        return;
-    }
-    // Dates come from the file system: read each once.
-    struct Keyed {
-        QDateTime date;
-        MyController* record;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(static_cast<size_t>(records.size()));
-    for (MyController* r : records) {
-        keyed.push_back({order == SortOrder::CreationDate ? r->previewItemCreationDate()
-                                                         : r->previewItemModificationDate(),
-                         r});
-    }
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.date.isValid() != b.date.isValid())
-            return a.date.isValid();
-        return a.date > b.date;
-    });
-    for (qsizetype i = 0; i < records.size(); ++i)
-        records[i] = keyed[static_cast<size_t>(i)].record;
 }
 
 int pathComponentCount(const QString& path)

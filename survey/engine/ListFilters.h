@@ -84,11 +84,6 @@ private:
     SortOrder sort_ = SortOrder::None;
 };
 
-// Sorts records in place by the order: names ascending in the file manager's
-// order, dates descending (newest first) with unreadable dates last; equal
-// keys keep their order. None leaves the list as it is.
-void sortRecords(QList<MyController*>& records, SortOrder order);
-
 // The number of path components as the shallow-folder rule counts them: "/"
 // is one component ("/Applications/Utilities" has three).
 int pathComponentCount(const QString& path);

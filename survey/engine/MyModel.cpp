@@ -10,7 +10,12 @@
 
 namespace corvane::survey {
 
-MyModel::MyModel(SurveyHost& host, QObject* parent) : QObject(parent), host_(host) {}
+MyModel::MyModel(SurveyHost& host, QObject* parent) : QObject(parent), host_(host)
+{
+    arraycontroller24_.setAvoidsEmptySelection(false);
+    connect(&arraycontroller24_, &ui::ArrayController::arrangedObjectsChanged, this,
+            &MyModel::arrangementChanged);
+}
 
 MyModel::~MyModel()
 {
@@ -108,6 +113,10 @@ void MyModel::setAutomaticallyRearrangesObject(bool value)
 {
     Q_UNUSED(value);
     published_ = true;
+    QVariantList objects;
+    for (const auto& r : content_)
+        objects.append(QVariant::fromValue(static_cast<QObject*>(r.get())));
+    arraycontroller24_.setContent(objects);
     host_.stopProgress();
     host_.showStatusText();
     Q_EMIT published();
@@ -123,14 +132,16 @@ QList<MyController*> MyModel::content() const
     return out;
 }
 
+MyController* MyModel::recordOf(const QVariant& object)
+{
+    return qobject_cast<MyController*>(object.value<QObject*>());
+}
+
 QList<MyController*> MyModel::arrangedObjects() const
 {
     QList<MyController*> out;
-    for (MyController* r : content()) {
-        if (filters_.matches(*r))
-            out.append(r);
-    }
-    sortRecords(out, filters_.sortOrder());
+    for (const QVariant& object : arraycontroller24_.arrangedObjects())
+        out.append(recordOf(object));
     return out;
 }
 

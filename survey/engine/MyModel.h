@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/foundation/StatusCodes.h"
+#include "platform/ui/ArrayController.h"
 #include "survey/engine/ApplicationRecord.h"
 #include "survey/engine/FolderList.h"
 #include "survey/engine/ListFilters.h"
@@ -58,10 +59,13 @@ public:
     // Publication (main thread).
     void setAutomaticallyRearrangesObject(bool value);
 
-    // The list: filters, sort order and the arranged records.
-    ListFilters& filters() { return filters_; }
+    // The list: the array controller that arranges the content (records as
+    // QObject pointers) by the filters' terms and sort order; its selection is
+    // the window's.
+    ui::ArrayController& arraycontroller24() { return arraycontroller24_; }
     const ListFilters& filters() const { return filters_; }
     QList<MyController*> arrangedObjects() const;
+    static MyController* recordOf(const QVariant& object);
     FolderLayout folderLayout() const;
     QList<FolderItem> folderList() const;
 
@@ -103,6 +107,9 @@ Q_SIGNALS:
 
 private:
     void discover(const std::optional<QString>& scope, QStringList& candidates);
+    // Hands the filters' terms and sort order to the array controller.
+    void applyFilters();
+    void applySortOrder();
     void queueClassifications(const QStringList& candidates);
     void showIncompatibleSystemAlert();
 
@@ -116,6 +123,7 @@ private:
     bool published_ = false;
     std::vector<std::unique_ptr<MyController>> content_;
     ListFilters filters_;
+    ui::ArrayController arraycontroller24_;
     std::unique_ptr<SerialQueue> queue_;
 };
 

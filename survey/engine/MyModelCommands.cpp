@@ -76,7 +76,7 @@ std::optional<OSStatus> MyModel::storeArchitecture(const MyController& record, c
 void MyModel::refilterAfterModeChange()
 {
     if (filters_.hasModeTerm())
-        Q_EMIT arrangementChanged();
+        arraycontroller24_.rearrangeObjects();
 }
 
 void MyModel::showSource(int clickedRow)

@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QSignalSpy>
 
+#include <sys/time.h>
+
 using namespace corvane;
 using namespace corvane::survey;
 using corvane::fixtures::BundleBuilder;
@@ -281,4 +283,33 @@ TEST_F(MyModelTest, OldSettingsFilesWithAliasRecordsApplyToo)
     run(model, std::nullopt);
     const auto changed = model.importSettings(*plist::serialize(plist::Value(old), plist::Format::Binary));
     EXPECT_EQ(names(changed), QStringList{QStringLiteral("Mail")});
+}
+
+TEST_F(MyModelTest, SortOrdersArrangeByNameAndDateKeepingUndatedRecords)
+{
+    const QString zeta = build(QStringLiteral("Zeta.app"));
+    const QString alpha10 = build(QStringLiteral("alpha 10.app"));
+    const QString alpha9 = build(QStringLiteral("Alpha 9.app"));
+    ::utimes(QFile::encodeName(zeta).constData(), nullptr);  // now: the newest
+    struct timeval past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimes(QFile::encodeName(alpha10).constData(), past);  // 2001
+    MyModel model(host_);
+    run(model, std::nullopt);
+
+    model.showSource8(1);
+    model.showSource8(1);
+    QStringList byName;
+    for (const MyController* r : model.arrangedObjects())
+        byName << r->string();
+    EXPECT_EQ(byName, (QStringList{QStringLiteral("Alpha 9"), QStringLiteral("alpha 10"), QStringLiteral("Zeta")}));
+
+    QDir(alpha9).removeRecursively();
+    model.showSource8(2);
+    QStringList byDate;
+    for (const MyController* r : model.arrangedObjects())
+        byDate << r->string();
+    EXPECT_EQ(byDate, (QStringList{QStringLiteral("Zeta"), QStringLiteral("alpha 10"), QStringLiteral("Alpha 9")}))
+        << "newest first; the deleted bundle has no date and stays, last";
+    model.showSource8(0);
+    EXPECT_EQ(model.arrangedObjects().size(), 3);
 }
