@@ -91,6 +91,9 @@ public:
 
     std::optional<Value> run(QString* error)
     {
+        // XML has no NUL character; a string holding one could not be written back.
+        if (std::memchr(s_, 0, static_cast<size_t>(n_)))
+            error_ = QStringLiteral("XML property list holds a NUL byte");
         while (error_.isEmpty() && skipToMarkup())
             markup();
         if (error_.isEmpty() && (!result_ || !frames_.empty() || plistOpen_))
