@@ -261,13 +261,13 @@ private:
     bool elementText(QByteArrayView tag, QString& text)
     {
         // Most elements hold plain text straight up to their end tag.
-        const qsizetype start = pos_;
+        const qsizetype textStart = pos_;
         qsizetype end = pos_;
         while (end < n_ && s_[end] != '<' && s_[end] != '&')
             ++end;
         if (end + 2 + tag.size() < n_ && s_[end] == '<' && s_[end + 1] == '/' &&
             QByteArrayView(s_ + end + 2, tag.size()) == tag && s_[end + 2 + tag.size()] == '>') {
-            text = QString::fromUtf8(s_ + start, end - start);
+            text = QString::fromUtf8(s_ + textStart, end - textStart);
             pos_ = end + 3 + tag.size();
             return true;
         }
