@@ -4,10 +4,10 @@
 // sample folder; the survey itself is corvane-survey's job.
 #include "platform/bundles/Bundle.h"
 #include "platform/bundles/ExecutableArchitectures.h"
+#include "platform/files/ApplicationSearch.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -22,13 +22,7 @@ QStringList bundlesUnder(const QString& root)
     QStringList found;
     if (root.endsWith(QStringLiteral(".app")))
         found << root;
-    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (path.endsWith(QStringLiteral(".app")) && QFileInfo(path).fileName().size() > 4)
-            found << path;
-    }
+    files::findApplicationBundles(root, found);
     std::sort(found.begin(), found.end());
     return found;
 }

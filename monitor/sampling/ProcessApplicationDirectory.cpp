@@ -3,6 +3,7 @@
 #include "platform/bundles/Bundle.h"
 #include "platform/processes/ProcStat.h"
 #include "platform/processes/ProcessTable.h"
+#include "platform/registry/LauncherIdentity.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,18 +12,6 @@ namespace corvane::sampling {
 
 ProcessApplicationDirectory::ProcessApplicationDirectory(proc::ProcessTable& table) : table_(table)
 {
-}
-
-std::optional<QString> ProcessApplicationDirectory::enclosingBundlePath(
-    const QString& executablePath)
-{
-    const QStringList parts = executablePath.split(u'/');
-    // .../<name>.app/Contents/MacOS/<executable>
-    const qsizetype n = parts.size();
-    if (n < 5 || parts[n - 1].isEmpty() || parts[n - 2] != u"MacOS" ||
-        parts[n - 3] != u"Contents" || !parts[n - 4].endsWith(u".app") || parts[n - 4] == u".app")
-        return std::nullopt;
-    return parts.first(n - 3).join(u'/');
 }
 
 std::optional<ApplicationInformation> ProcessApplicationDirectory::applicationInformation(
@@ -36,8 +25,10 @@ std::optional<ApplicationInformation> ProcessApplicationDirectory::applicationIn
     proc::QueryError why;
     if (const auto path = table_.executablePath(info.pid, why))
         info.executablePath = QFile::decodeName(*path);
-    if (info.executablePath)
-        info.bundlePath = enclosingBundlePath(*info.executablePath);
+    if (info.executablePath) {
+        if (const QString bundle = registry::bundleOfExecutable(*info.executablePath); !bundle.isEmpty())
+            info.bundlePath = bundle;
+    }
     if (info.bundlePath) {
         info.displayName = QFileInfo(*info.bundlePath).fileName();
         if (const auto bundle = Bundle::open(*info.bundlePath)) {

@@ -23,11 +23,6 @@ public:
         const SerialNumber& serial) const override;
     std::optional<SerialNumber> frontApplication() const override { return std::nullopt; }
 
-    // The bundle folder an executable path lies in: the path up to the
-    // "<name>.app" whose Contents/MacOS holds the executable itself. Nothing
-    // for any other path.
-    static std::optional<QString> enclosingBundlePath(const QString& executablePath);
-
 private:
     proc::ProcessTable& table_;
 };

@@ -74,13 +74,22 @@ QPainterPath roundedSquare(qreal inset, qreal side, qreal radius)
     return path;
 }
 
-QImage drawApplicationIcon()
+// A transparent 128-pixel canvas holding a rounded square of colour.
+QImage iconBackground(qreal radius, const QColor& colour)
 {
     QImage image(128, 128, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillPath(roundedSquare(8, 128, 22), QColor(0x5a, 0x6f, 0x8c));
+    p.fillPath(roundedSquare(8, 128, radius), colour);
+    return image;
+}
+
+QImage drawApplicationIcon()
+{
+    QImage image = iconBackground(22, QColor(0x5a, 0x6f, 0x8c));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
     // A window: frame, title bar, and three lines of content.
     p.fillRect(QRectF(28, 34, 72, 60), QColor(0xf4, 0xf6, 0xf9));
     p.fillRect(QRectF(28, 34, 72, 12), QColor(0xc9, 0xd3, 0xe0));
@@ -91,11 +100,9 @@ QImage drawApplicationIcon()
 
 QImage drawExecutableIcon()
 {
-    QImage image(128, 128, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = iconBackground(14, QColor(0x22, 0x26, 0x2b));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillPath(roundedSquare(8, 128, 14), QColor(0x22, 0x26, 0x2b));
     // A prompt: a chevron and a cursor.
     QPen pen(QColor(0x6c, 0xd4, 0x7e), 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);

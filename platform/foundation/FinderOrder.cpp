@@ -22,12 +22,11 @@ QLocale collatingLocale(const QLocale& requested)
 // The two collators of one locale: the comparison proper (case- and
 // width-insensitive) and the case-sensitive first tie-break.
 struct Collators {
-    QString localeName;
+    QLocale locale;
     QCollator loose;
     QCollator strict;
 
-    explicit Collators(const QLocale& locale)
-        : localeName(locale.name()), loose(locale), strict(locale)
+    explicit Collators(const QLocale& l) : locale(l), loose(l), strict(l)
     {
         loose.setNumericMode(true);
         loose.setCaseSensitivity(Qt::CaseInsensitive);
@@ -41,7 +40,7 @@ Collators& collatorsFor(const QLocale& locale)
 {
     thread_local std::unique_ptr<Collators> cached;
     const QLocale effective = collatingLocale(locale);
-    if (!cached || cached->localeName != effective.name())
+    if (!cached || cached->locale != effective)
         cached = std::make_unique<Collators>(effective);
     return *cached;
 }

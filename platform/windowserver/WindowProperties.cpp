@@ -70,8 +70,8 @@ pid_t windowProcess(XConnection& x, xcb_window_t window)
         return static_cast<pid_t>((*pid)[0]);
     if (!x.hasResourceExtension())
         return 0;
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-    auto cookie = xcb_res_query_client_ids(x.xcb(), 1, &spec);
+    xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    auto cookie = xcb_res_query_client_ids(x.xcb(), 1, &wanted);
     XReply<xcb_res_query_client_ids_reply_t> reply(
         xcb_res_query_client_ids_reply(x.xcb(), cookie, nullptr));
     if (!reply)

@@ -10,8 +10,8 @@ namespace corvane::survey {
 
 namespace {
 
-const QString kI386 = QStringLiteral("i386");
-const QString kX86_64 = QStringLiteral("x86_64");
+const QString kI386(registry::kArchitectureI386);
+const QString kX86_64(registry::kArchitectureX86_64);
 
 struct Slices {
     bool i386 = false;

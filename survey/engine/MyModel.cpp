@@ -152,11 +152,16 @@ FolderLayout MyModel::folderLayout() const
 
 QList<FolderItem> MyModel::folderList() const
 {
-    QStringList paths;
-    for (MyController* r : content())
-        paths.append(r->urlPPath());
-    const QLocale locale = QLocale::system();
-    return buildFolderList(paths, folderLayout(), &locale);
+    if (!published_)
+        return {};
+    if (!folderList_) {
+        QStringList paths;
+        for (MyController* r : content())
+            paths.append(r->urlPPath());
+        const QLocale locale = QLocale::system();
+        folderList_ = buildFolderList(paths, folderLayout(), &locale);
+    }
+    return *folderList_;
 }
 
 void MyModel::waitUntilPublished()

@@ -67,6 +67,8 @@ public:
     QList<MyController*> arrangedObjects() const;
     static MyController* recordOf(const QVariant& object);
     FolderLayout folderLayout() const;
+    // The folders of the "Go" menu: built once, the first time they are
+    // asked for after publication (it reads the file system); empty before.
     QList<FolderItem> folderList() const;
 
     // Blocks (serving the main thread's events) until published; for tools
@@ -124,6 +126,7 @@ private:
     std::vector<std::unique_ptr<MyController>> content_;
     ListFilters filters_;
     ui::ArrayController arraycontroller24_;
+    mutable std::optional<QList<FolderItem>> folderList_;
     std::unique_ptr<SerialQueue> queue_;
 };
 

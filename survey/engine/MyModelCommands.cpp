@@ -11,10 +11,10 @@ namespace corvane::survey {
 
 namespace {
 
-const QString kI386 = QStringLiteral("i386");
-const QString kX86_64 = QStringLiteral("x86_64");
-const QString kSettingsKey = QStringLiteral("LSArchitecturesForX86_64v2");
-const QString kOldSettingsKey = QStringLiteral("LSArchitecturesForX86_64");
+const QString kI386(registry::kArchitectureI386);
+const QString kX86_64(registry::kArchitectureX86_64);
+const QString kSettingsKey(registry::kArchitecturesKey);
+const QString kOldSettingsKey(registry::kArchitecturesKeyWithAliases);
 
 constexpr qint64 kMaxSettingsBytes = 32 * 1024 * 1024;
 

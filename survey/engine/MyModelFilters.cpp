@@ -33,8 +33,7 @@ void MyModel::applySortOrder()
     // unreadable dates (which compare lowest) last.
     descriptor.ascending = order == SortOrder::Name;
     if (order == SortOrder::Name) {
-        descriptor.comparator = [](const QVariant& a, const QVariant& b) {
-            const QLocale locale = QLocale::system();
+        descriptor.comparator = [locale = QLocale::system()](const QVariant& a, const QVariant& b) {
             return finderSortWithLocale(a.toString(), b.toString(), &locale);
         };
     }

@@ -2,14 +2,11 @@
 
 #include "platform/foundation/PropertyListIO.h"
 #include "platform/foundation/SystemProfile.h"
-#include "platform/foundation/UserDefaults.h"
+#include "platform/registry/ArchitecturePreference.h"
 
 namespace corvane::survey {
 
 namespace {
-
-const QString kLaunchServicesDomain = QStringLiteral("com.apple.LaunchServices");
-const QString kArchitecturesKey = QStringLiteral("LSArchitecturesForX86_64v2");
 
 // The root of the system file at path when it reads and parses.
 std::optional<plist::Value> parsedSystemFile(const char* path)
@@ -47,7 +44,7 @@ SystemLists loadSystemLists()
         if (minimums && minimums->isDictionary())
             lists.coreVersionDict = *minimums->dictionary();
     }
-    lists.architectureDict = UserDefaults(kLaunchServicesDomain).value(kArchitecturesKey);
+    lists.architectureDict = registry::storedArchitectureSettings();
     return lists;
 }
 
